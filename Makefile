@@ -1,0 +1,43 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+
+BUILD      := build
+SAN_BUILD  := build-sanitize
+JOBS       ?= 2
+
+BUILD_PACKAGES := cmake make g++ libc6-dev
+TEST_PACKAGES  := $(BUILD_PACKAGES) libgtest-dev tmux python3
+
+.PHONY: all build run test sanitize-test deps-build deps-test clean
+
+all: build
+
+deps-build:
+	@tools/ensure-packages $(BUILD_PACKAGES)
+
+deps-test:
+	@tools/ensure-packages $(TEST_PACKAGES)
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps-build $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target console-rpg
+
+# Plays on the bundled sample data. Ctrl+C ends the game.
+run: build
+	cd game && ../$(BUILD)/console-rpg
+
+test: deps-test $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	$(MAKE) --no-print-directory sanitize-test
+
+# The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize-test:
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+	cmake --build $(SAN_BUILD) -j$(JOBS) --target unit_tests
+	cd $(SAN_BUILD) && ctest --output-on-failure -j$(JOBS) -E '^e2e_'
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD)

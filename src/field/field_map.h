@@ -1,0 +1,23 @@
+#pragma once
+// The field: a grid read byte for byte from the map file. A cell holding 0 is
+// open; any other value blocks and is drawn as the byte it holds.
+
+#include <array>
+#include <cstdint>
+
+inline constexpr int Field_Rows = 19;
+inline constexpr int Field_Columns = 54;
+
+// Where the map file ended before the grid was full: blocking, drawn as 0xFF.
+inline constexpr int32_t Past_End_Cell = -1;
+
+extern std::array<std::array<int32_t, Field_Columns>, Field_Rows> Field_Map;
+
+// Reads exactly one byte per cell, row by row, ignoring line ends (a line feed
+// is a cell like any other). Ends the process at once, with nothing written,
+// when the file cannot be opened.
+void Load_Field_Map(const char* file_name);
+
+// Draws every non-open cell at its own screen cell. Open cells are not written,
+// so they keep whatever the screen showed there.
+void Draw_Field_Map();

@@ -1,0 +1,54 @@
+#pragma once
+// The handful of console services the game draws and reads keys through.
+//
+// The game was written against the Windows console; each back end (POSIX
+// terminal, Win32 console, scripted console for tests) provides these with the
+// behaviour the game relies on. No game file includes an operating-system
+// header: only the back ends under src/platform/ do.
+
+#include <cstdint>
+#include <string_view>
+
+namespace platform {
+
+// What SetConsoleCursorPosition takes: a column and a row, 16 bits each.
+struct Cursor_Coord {
+    int16_t X;
+    int16_t Y;
+};
+
+// An opaque output handle; the back end sets itself up on the first fetch.
+struct Output_Handle {
+    int id;
+};
+
+Output_Handle Get_Output_Handle();
+
+// The next write starts at (X, Y). A position off the screen is accepted and
+// its writes are dropped.
+void Set_Cursor_Position(Output_Handle handle, Cursor_Coord where);
+
+// puts: the text, then a line feed (which moves the cursor to column 0 of the
+// next row and never scrolls).
+void Write_Line(std::string_view text);
+
+// printf("%c"): one byte into one cell; a line feed only moves the cursor.
+void Write_Byte(uint8_t byte);
+
+// _kbhit: true when at least one key code is waiting. Never blocks.
+bool Key_Waiting();
+
+// _getch: the next key code. Call only when Key_Waiting() said so.
+int Take_Key();
+
+// Sleep: a pause of about this many milliseconds. The screen is current
+// before the pause starts.
+void Pause_Ms(int milliseconds);
+
+// time(NULL): whole seconds since 1970-01-01.
+int64_t Clock_Seconds();
+
+// exit(-1): restores the terminal and ends the process with status -1.
+[[noreturn]] void Fatal_Exit();
+
+}  // namespace platform

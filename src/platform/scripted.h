@@ -1,0 +1,43 @@
+#pragma once
+// The scripted console for tests: the screen is a model in memory, keys arrive
+// at virtual times, and pauses advance a virtual clock without waiting, so a
+// test of several seconds of play runs in milliseconds and always alike.
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+#include "platform/screen_model.h"
+
+namespace scripted {
+
+// Thrown out of the game when the run ends: Fatal_Exit, or the virtual clock
+// reaching the time given to Stop_At.
+struct Process_Exit {
+    int status;
+};
+struct Run_Stopped {};
+
+// Blank screen, no keys, clock at 0 ms (whole-second clock at start_seconds).
+void Reset(int64_t start_seconds = 1'700'000'000);
+
+// Key codes that become waiting once the virtual clock reaches at_ms.
+void Queue_Keys(int64_t at_ms, std::initializer_list<int> codes);
+
+// A pause that would reach this virtual time throws Run_Stopped instead.
+void Stop_At(int64_t at_ms);
+
+int64_t Now_Ms();
+int Pause_Count();
+int Keys_Waiting();
+int Clock_Reads();
+// Cursor placements and writes made since Reset.
+int Output_Calls();
+
+const platform::Screen_Model& Screen();
+// The bytes of one screen row, trailing blanks removed.
+std::string Row(int y);
+// The two bytes at (x, y) and (x + 1, y).
+std::string Cells(int x, int y);
+
+}  // namespace scripted

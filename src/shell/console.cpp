@@ -1,0 +1,23 @@
+#include "shell/console.h"
+
+#include "field/walking.h"
+
+platform::Output_Handle stdout_handle{};
+platform::Cursor_Coord cursor{};
+
+void Fetch_Output_Handle() { stdout_handle = platform::Get_Output_Handle(); }
+
+void Place_Cursor(uint16_t x, uint16_t y) {
+    cursor.X = static_cast<int16_t>(x);
+    cursor.Y = static_cast<int16_t>(y);
+    platform::Set_Cursor_Position(stdout_handle, cursor);
+}
+
+void Draw_At(uint16_t x, uint16_t y, std::string_view text) {
+    Place_Cursor(x, y);
+    platform::Write_Line(text);
+}
+
+void Poll_Key() {
+    if (platform::Key_Waiting()) Move_Hero(platform::Take_Key());
+}

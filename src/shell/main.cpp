@@ -1,0 +1,5 @@
+#include "shell/game.h"
+
+// The game takes no arguments and reads no configuration: everything comes
+// from the status files and the map in the working directory.
+int main() { Run_Game(); }
