@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 struct Hero_Status_Info {
     std::array<char, 30> name;  // zero-terminated Shift-JIS, 29 bytes at most
@@ -64,6 +65,14 @@ enum Skill_Index { SwordCut, Flame, BigRevolveSword, HellFlame, AbsoluteObedienc
 extern Hero_Status_Info hero;
 extern std::array<Monster_Status_Info, Monster_Count> monsters;
 extern std::array<Skill_Info, Skill_Count> skills;
+
+// The text held in a record's buffer: up to its zero, never past the buffer.
+template <size_t N>
+std::string_view Text_Of(const std::array<char, N>& buffer) {
+    size_t length = 0;
+    while (length < N && buffer[length] != '\0') ++length;
+    return {buffer.data(), length};
+}
 
 // The file every hero load and save goes through.
 inline constexpr const char* Hero_File_Name = "Hero_Status_Info.txt";

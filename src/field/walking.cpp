@@ -63,7 +63,7 @@ void Redraw_Moved(Character& who, int code, std::string_view glyph) {
 int Monster_Step(Monster_Status_Info& monster, int code) {
     Fetch_Output_Handle();
     if (Can_Monster_Move(code, monster) == 0) return 0;
-    Redraw_Moved(monster, code, monster.glyph.data());
+    Redraw_Moved(monster, code, Text_Of(monster.glyph));
     return 1;
 }
 

@@ -70,7 +70,7 @@ void Start_Game() {
     Monster_Status_Info& pawn = monsters[Pawn];
     pawn.x = Pawn_Start_X;
     pawn.y = Pawn_Start_Y;
-    Draw_At(pawn.x, pawn.y, pawn.glyph.data());
+    Draw_At(pawn.x, pawn.y, Text_Of(pawn.glyph));
 }
 
 void Run_Field_Pass() {
