@@ -7,6 +7,7 @@
 // header: only the back ends under src/platform/ do.
 
 #include <cstdint>
+#include <cstdio>
 #include <string_view>
 
 namespace platform {
@@ -50,5 +51,19 @@ int64_t Clock_Seconds();
 
 // exit(-1): restores the terminal and ends the process with status -1.
 [[noreturn]] void Fatal_Exit();
+
+// Saving a file so that a crash, a full disk or a failed write never leaves it
+// half written: write a new file beside it, flush it to the device, then put
+// it in the old one's place in one step.
+
+// Writes the stream's buffer and has the system put the file's data on the
+// device (fsync, _commit). False when either step fails.
+bool Flush_File_To_Disk(std::FILE* file);
+
+// Puts the closed file `from` in the place of `to`, replacing any file of that
+// name in one step: a reader sees the old file or the whole new one, never a
+// mix. False when it cannot be done (for example when `to` is a directory);
+// both names are then as they were.
+bool Replace_File(const char* from, const char* to);
 
 }  // namespace platform

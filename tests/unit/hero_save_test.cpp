@@ -1,0 +1,367 @@
+#include "data/hero_save.h"
+
+#include <gtest/gtest.h>
+#include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <csignal>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "data/records.h"
+#include "data/status_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Set_Name(Hero_Status_Info& record, std::string_view name) {
+    record.name.fill('\0');
+    std::copy(name.begin(), name.end(), record.name.begin());
+}
+
+Hero_Status_Info Sample_Hero() {
+    Hero_Status_Info record{};
+    Set_Name(record, "Arthur");
+    record.hp = 120;
+    record.attack = 25;
+    record.defense = 18;
+    record.stat4 = 7;
+    record.stat5 = 3;
+    record.stat6 = 9;
+    record.rating = 400;
+    record.exp = 1234;
+    record.level = 5;
+    record.aux = 2;
+    record.group3 = {11, 12, 13};
+    record.group4 = {21, 22, 23, 24, 25};
+    record.group5 = {31, 32, 33, 34, 35, 36};
+    record.x = 10;
+    record.y = 4;
+    return record;
+}
+
+// What Sample_Hero saves to, byte for byte.
+const std::string Sample_File =
+    "Arthur\r\n\r\n"
+    "120\r\n25\r\n18\r\n7\r\n3\r\n9\r\n\r\n"
+    "400\r\n1234\r\n5\r\n2\r\n\r\n"
+    "11\r\n12\r\n13\r\n\r\n"
+    "21\r\n22\r\n23\r\n24\r\n25\r\n\r\n"
+    "31\r\n32\r\n33\r\n34\r\n35\r\n36\r\n\r\n"
+    "10\r\n4\r\n";
+
+std::string Read_Bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Write_Bytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+// Every entry under the working directory with what it holds, so that a
+// comparison catches a changed byte, a left-over file or a missing one.
+std::vector<std::string> Snapshot() {
+    std::vector<std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(".")) {
+        std::string line = entry.path().string() + " : ";
+        if (entry.is_symlink()) {
+            line += "link to " + fs::read_symlink(entry.path()).string();
+        } else if (entry.is_directory()) {
+            line += "directory";
+        } else {
+            line += Read_Bytes(entry.path());
+        }
+        entries.push_back(line);
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+std::string Joined(const std::vector<std::string>& entries) {
+    std::string text;
+    for (const std::string& entry : entries) text += "  " + entry + "\n";
+    return text;
+}
+
+// Saves and reports what went wrong, if anything, for a save that must fail:
+// it must return 0 and leave every file exactly as it was.
+std::string Problem_With_Failed_Save() {
+    const std::vector<std::string> before = Snapshot();
+    const int result = Save_Hero_Status();
+    const std::vector<std::string> after = Snapshot();
+    std::string problem;
+    if (result != 0) problem += "the save returned " + std::to_string(result) + "\n";
+    if (after != before) problem += "files before:\n" + Joined(before) + "files after:\n" + Joined(after);
+    return problem;
+}
+
+void Expect_Same_Hero(const Hero_Status_Info& a, const Hero_Status_Info& b) {
+    EXPECT_STREQ(a.name.data(), b.name.data());
+    EXPECT_EQ(a.hp, b.hp);
+    EXPECT_EQ(a.attack, b.attack);
+    EXPECT_EQ(a.defense, b.defense);
+    EXPECT_EQ(a.stat4, b.stat4);
+    EXPECT_EQ(a.stat5, b.stat5);
+    EXPECT_EQ(a.stat6, b.stat6);
+    EXPECT_EQ(a.rating, b.rating);
+    EXPECT_EQ(a.exp, b.exp);
+    EXPECT_EQ(a.level, b.level);
+    EXPECT_EQ(a.aux, b.aux);
+    EXPECT_EQ(a.group3, b.group3);
+    EXPECT_EQ(a.group4, b.group4);
+    EXPECT_EQ(a.group5, b.group5);
+    EXPECT_EQ(a.x, b.x);
+    EXPECT_EQ(a.y, b.y);
+}
+
+// Child processes report through their exit status.
+constexpr int Child_Passed = 0;
+constexpr int Child_Failed = 1;
+constexpr int Child_Cannot_Set_Up = 77;
+
+// Runs `body` in a child process, where limits, lost privileges and private
+// mounts cannot leak into the other tests.
+template <typename Body>
+int In_Child(Body body) {
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int code = body();
+        std::fflush(nullptr);
+        _exit(code);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int Report(const std::string& problem) {
+    if (problem.empty()) return Child_Passed;
+    std::fprintf(stderr, "%s", problem.c_str());
+    return Child_Failed;
+}
+
+// Mounts made after this are seen by this process alone and vanish with it.
+bool Enter_Private_Mounts() {
+    return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+class Hero_Save : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "hero_save_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        directory = pattern;
+        previous = fs::current_path();
+        fs::current_path(directory);
+        hero = Sample_Hero();
+    }
+
+    void TearDown() override {
+        fs::current_path(previous);
+        fs::permissions(directory, fs::perms::owner_all);
+        fs::remove_all(directory);
+    }
+
+    void Expect_Child_Passes(int code) {
+        if (code == Child_Cannot_Set_Up) GTEST_SKIP() << "this system does not allow the set-up";
+        EXPECT_EQ(code, Child_Passed) << "see the child's report above";
+    }
+
+    fs::path directory;
+    fs::path previous;
+};
+
+TEST_F(Hero_Save, WritesTheLayoutWithCrLfLineEnds) {
+    ASSERT_EQ(Save_Hero_Status(), 1);
+    EXPECT_EQ(Read_Bytes(Hero_File_Name), Sample_File);
+}
+
+TEST_F(Hero_Save, RoundTripsEveryFieldAtTheEndsOfItsRange) {
+    std::vector<Hero_Status_Info> cases(4, Sample_Hero());
+    Hero_Status_Info& lowest = cases[1];
+    Set_Name(lowest, "a");
+    lowest.hp = -32768;
+    lowest.attack = lowest.defense = lowest.stat4 = lowest.stat5 = lowest.stat6 = 0;
+    lowest.rating = lowest.exp = 0;
+    lowest.level = lowest.aux = lowest.x = lowest.y = 0;
+    lowest.group3 = {};
+    lowest.group4 = {};
+    lowest.group5 = {};
+    Hero_Status_Info& highest = cases[2];
+    Set_Name(highest, "ABCDEFGHIJKLMNOPQRSTUVWXYZ_29");  // the longest name that fits
+    highest.hp = 32767;
+    highest.attack = highest.defense = highest.stat4 = highest.stat5 = highest.stat6 = 65535;
+    highest.rating = highest.exp = 4294967295u;
+    highest.level = highest.aux = highest.x = highest.y = 65535;
+    highest.group3.fill(65535);
+    highest.group4.fill(65535);
+    highest.group5.fill(65535);
+    Hero_Status_Info& middle = cases[3];
+    // Shift-JIS: fourteen double-byte characters then one byte, 29 in all.
+    Set_Name(middle, "\x83\x6E\x83\x8D\x83\x8B\x83\x68\x83\x6E\x83\x8D\x83\x8B\x83\x68"
+                     "\x83\x6E\x83\x8D\x83\x8B\x83\x68\x83\x6E\x83\x8D\x41");
+    middle.hp = -5;
+    middle.rating = 2147483648u;
+    middle.exp = 2147483647u;
+    for (const Hero_Status_Info& record : cases) {
+        SCOPED_TRACE(record.name.data());
+        hero = record;
+        ASSERT_EQ(Save_Hero_Status(), 1);
+        std::memset(&hero, 0x5A, sizeof hero);
+        ASSERT_EQ(Load_Hero_Status(), 1);
+        Expect_Same_Hero(hero, record);
+    }
+    // The last file is the middle case: how its signed values are written.
+    const std::string text = Read_Bytes(Hero_File_Name);
+    EXPECT_NE(text.find("\r\n\r\n-5\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\n\r\n-2147483648\r\n2147483647\r\n"), std::string::npos) << text;
+}
+
+TEST_F(Hero_Save, ReplacesALongerFileWholeAndLeavesNothingElse) {
+    Write_Bytes(Hero_File_Name, std::string(5000, '7'));
+    ASSERT_EQ(Save_Hero_Status(), 1);
+    EXPECT_EQ(Snapshot(), (std::vector<std::string>{std::string("./") + Hero_File_Name + " : " + Sample_File}));
+}
+
+TEST_F(Hero_Save, FilesLeftByAnEarlierCrashAreNeitherWrittenNorInTheWay) {
+    // The names the save tries first for its new file: one taken by a stale
+    // file, one by a link to another file that must not be written through.
+    const std::string stale = std::string(Hero_File_Name) + ".saving-0";
+    const std::string planted = std::string(Hero_File_Name) + ".saving-1";
+    Write_Bytes(stale, "stale");
+    Write_Bytes("victim.txt", "victim");
+    fs::create_symlink("victim.txt", planted);
+    ASSERT_EQ(Save_Hero_Status(), 1);
+    EXPECT_EQ(Read_Bytes(Hero_File_Name), Sample_File);
+    EXPECT_EQ(Read_Bytes(stale), "stale");
+    EXPECT_EQ(Read_Bytes("victim.txt"), "victim");
+    EXPECT_TRUE(fs::is_symlink(planted));
+    EXPECT_EQ(Snapshot().size(), 4u);
+}
+
+TEST_F(Hero_Save, RefusesANameThatWouldNotReadBack) {
+    Write_Bytes(Hero_File_Name, "the old hero");
+    const std::array<std::string, 6> names{
+        std::string(""),
+        std::string("two words"),
+        std::string("tab\there"),
+        std::string("end\x1Aof file"),
+        std::string(28, 'a') + "\x83",  // a double-byte character cut by the 29-byte limit
+        std::string(30, 'a'),           // no terminating zero in the buffer
+    };
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        hero.name.fill('\0');
+        std::copy(name.begin(), name.end(), hero.name.begin());
+        EXPECT_EQ(Problem_With_Failed_Save(), "");
+    }
+    // A double-byte character that ends exactly at the limit fits.
+    Set_Name(hero, std::string(27, 'a') + "\x83\x6E");
+    EXPECT_EQ(Save_Hero_Status(), 1);
+}
+
+TEST_F(Hero_Save, FailsWhenTheNameIsTakenByADirectory) {
+    fs::create_directory(Hero_File_Name);
+    Write_Bytes(fs::path(Hero_File_Name) / "inside.txt", "kept");
+    EXPECT_EQ(Problem_With_Failed_Save(), "");
+}
+
+TEST_F(Hero_Save, FailsInADirectoryItCannotWrite) {
+    ASSERT_EQ(Save_Hero_Status(), 1);
+    hero.exp = 999999;
+    Expect_Child_Passes(In_Child([] {
+        chmod(".", 0555);
+        if (geteuid() == 0) {
+            // Root writes anywhere; become an ordinary user for whom the mode holds.
+            constexpr uid_t Nobody = 65534;
+            if (setgroups(0, nullptr) != 0 || setgid(Nobody) != 0 || setuid(Nobody) != 0) {
+                return Child_Cannot_Set_Up;
+            }
+        }
+        if (access(".", W_OK) == 0) return Report("the directory is still writable\n");
+        return Report(Problem_With_Failed_Save());
+    }));
+}
+
+TEST_F(Hero_Save, FailsOnAReadOnlyFileSystem) {
+    ASSERT_EQ(Save_Hero_Status(), 1);
+    hero.exp = 999999;
+    const std::string here = directory.string();
+    Expect_Child_Passes(In_Child([&here] {
+        if (!Enter_Private_Mounts()) return Child_Cannot_Set_Up;
+        if (mount(here.c_str(), here.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+            mount(nullptr, here.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+            return Child_Cannot_Set_Up;
+        }
+        if (chdir(here.c_str()) != 0) return Report("cannot enter the read-only mount\n");
+        return Report(Problem_With_Failed_Save());
+    }));
+}
+
+TEST_F(Hero_Save, FailsWhenWritesAreRefusedPastAFileSizeLimit) {
+    ASSERT_EQ(Save_Hero_Status(), 1);
+    hero.exp = 999999;
+    Expect_Child_Passes(In_Child([] {
+        // Writes past the limit fail with EFBIG rather than killing the process.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return Child_Cannot_Set_Up;
+        return Report(Problem_With_Failed_Save());
+    }));
+}
+
+TEST_F(Hero_Save, FailsOnAFullDevice) {
+    Expect_Child_Passes(In_Child([] {
+        if (!Enter_Private_Mounts()) return Child_Cannot_Set_Up;
+        fs::create_directory("disk");
+        if (mount("tmpfs", "disk", "tmpfs", 0, "size=16k") != 0) return Child_Cannot_Set_Up;
+        if (chdir("disk") != 0) return Report("cannot enter the small disk\n");
+        if (Save_Hero_Status() != 1) return Report("the first save on the small disk failed\n");
+        // Fill what is left.
+        std::FILE* filler = std::fopen("filler", "wb");
+        const std::string block(4096, 'f');
+        while (std::fwrite(block.data(), 1, block.size(), filler) == block.size() && std::fflush(filler) == 0) {
+        }
+        std::fclose(filler);
+        hero.exp = 999999;
+        const std::string problem = Problem_With_Failed_Save();
+        if (!problem.empty()) return Report(problem);
+        // With room again the same save goes through: the space was the cause.
+        fs::remove("filler");
+        if (Save_Hero_Status() != 1) return Report("the save failed with room on the disk\n");
+        return Report(Read_Bytes(Hero_File_Name).find("999999") == std::string::npos ? "not saved\n" : "");
+    }));
+}
+
+TEST_F(Hero_Save, FailsWhenTheOldFileCannotBeReplacedAndKeepsIt) {
+    // The last step fails: the hero file is a mount point, which rename refuses.
+    ASSERT_EQ(Save_Hero_Status(), 1);
+    hero.exp = 999999;
+    Expect_Child_Passes(In_Child([] {
+        if (!Enter_Private_Mounts()) return Child_Cannot_Set_Up;
+        if (mount(Hero_File_Name, Hero_File_Name, nullptr, MS_BIND, nullptr) != 0) return Child_Cannot_Set_Up;
+        const std::string problem = Problem_With_Failed_Save();
+        if (!problem.empty()) return Report(problem);
+        if (umount(Hero_File_Name) != 0) return Report("cannot unmount\n");
+        return Report(Save_Hero_Status() == 1 ? "" : "the save failed once the file was free\n");
+    }));
+}
+
+}  // namespace
