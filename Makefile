@@ -7,7 +7,7 @@ JOBS       ?= 2
 BUILD_PACKAGES := cmake make g++ libc6-dev
 TEST_PACKAGES  := $(BUILD_PACKAGES) libgtest-dev tmux python3
 
-.PHONY: all build run test sanitize-test deps-build deps-test clean
+.PHONY: all build run test sanitize-test bench deps-build deps-test clean
 
 all: build
 
@@ -35,9 +35,13 @@ test: deps-test $(BUILD)/CMakeCache.txt
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test:
 	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug \
-	  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+	  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined,float-cast-overflow,float-divide-by-zero -fno-sanitize-recover=all -fno-omit-frame-pointer"
 	cmake --build $(SAN_BUILD) -j$(JOBS) --target unit_tests
 	cd $(SAN_BUILD) && ctest --output-on-failure -j$(JOBS) -E '^e2e_'
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD)
+
+# Figures measured on the real binary through a pseudo-terminal (about two minutes).
+bench: build
+	python3 tools/bench/bench.py $(BUILD)/console-rpg game

@@ -35,8 +35,8 @@ void Step_Horizontally_Toward(Monster_Status_Info& monster, int16_t dx) {
 int16_t Rows_Owed(int16_t dx, int16_t dy, int16_t steps) {
     if (dx == 0) return static_cast<int16_t>(-dy);
     const int16_t half = static_cast<int16_t>(dx / 2);
+    if (half == 0) return 0;  // the quotient would not be a finite number
     const double owed = static_cast<double>(dy) / static_cast<double>(half) * steps;
-    if (!std::isfinite(owed)) return 0;
     // |dy| and |steps| stay within 2^15, so the value fits 32 bits.
     return static_cast<int16_t>(static_cast<int32_t>(std::trunc(owed)));
 }

@@ -1,0 +1,213 @@
+// The game's console services on a POSIX terminal.
+//
+// Every write lands in a model of the Windows console first; the terminal is
+// brought to match it, with only the changed columns, in one write, whenever
+// the player could look: before each pause and each key poll. Until the game
+// first places the cursor, text goes out as plain lines on the normal screen
+// (the missing-file notice stays readable after the game ends); the first
+// placement takes the terminal over for the field.
+
+#include <sys/select.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/core/cp932_glyphs.h"
+#include "platform/core/key_decoder.h"
+#include "platform/core/plain_text.h"
+#include "platform/core/screen_renderer.h"
+#include "platform/core/terminal_bytes.h"
+#include "platform/platform.h"
+#include "platform/posix/glyph_conversion.h"
+#include "platform/posix/terminal_session.h"
+#include "platform/screen_model.h"
+
+namespace {
+
+using namespace platform;
+using namespace posix_terminal;
+
+// Read no more at once than the key queue can always take: one byte makes at
+// most two codes.
+constexpr size_t Read_Chunk = Key_Decoder::Queue_Capacity / 2;
+
+struct Terminal_State {
+    bool started = false;
+    bool full_screen = false;  // the terminal is taken over
+    bool input_ended = false;
+    int64_t last_poll_ms = -1;
+    Screen_Model model;
+    Terminal_View view;
+    Glyph_Table glyphs;
+    Plain_Text plain;
+    Key_Decoder keys;
+    Output_Bytes out;
+};
+
+Terminal_State terminal;
+
+void Drain(Output_Bytes& out) {
+    Write_All(STDOUT_FILENO, out.data.data(), out.length);
+    out.length = 0;
+}
+
+// Plain text still buffered goes out, a lead byte held back included.
+void Finish_Plain_Text() {
+    if (terminal.full_screen) return;
+    Plain_Finish(terminal.plain, terminal.glyphs, terminal.out, Drain);
+    Drain(terminal.out);
+}
+
+void Leave_At_Exit() {
+    Finish_Plain_Text();
+    Session_Restore();
+}
+
+void Start() {
+    if (terminal.started) return;
+    terminal.started = true;
+    Model_Clear(terminal.model);
+    const Input_Encoding encoding = Load_Glyphs(terminal.glyphs);
+    Decoder_Reset(terminal.keys, encoding);
+    Session_Init();
+    terminal.plain.line_end = Output_Is_Terminal() ? "\r\n" : "\n";
+    std::atexit(Leave_At_Exit);
+}
+
+void Take_Over() {
+    Finish_Plain_Text();
+    Session_Take_Over();
+    const Terminal_Size size = Query_Size();
+    View_Start(terminal.view, size.columns, size.rows);
+    terminal.full_screen = true;
+}
+
+// Acts on what the signal handlers recorded, outside of them.
+void Serve_Signals() {
+    if (!terminal.full_screen) return;
+    if (Take_Suspend_Request()) {
+        Session_Suspend();
+        View_Invalidate(terminal.view);
+    }
+    if (Take_Continue_Notice()) {
+        Session_Reclaim();
+        View_Invalidate(terminal.view);
+    }
+    if (Take_Resize_Notice() || terminal.view.repaint_pending) {
+        const Terminal_Size size = Query_Size();
+        View_Resize(terminal.view, size.columns, size.rows);
+    }
+}
+
+void Flush() {
+    Serve_Signals();
+    if (terminal.full_screen) Present_Model(terminal.model, terminal.view, terminal.glyphs, terminal.out, Drain);
+    if (terminal.out.length > 0) Drain(terminal.out);
+}
+
+int64_t Monotonic_Ms() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
+
+bool Input_Ready() {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(STDIN_FILENO, &readable);
+    timeval no_wait{};
+    return select(STDIN_FILENO + 1, &readable, nullptr, nullptr, &no_wait) > 0;
+}
+
+// What standard input holds now, without waiting. At its end (or when the
+// terminal has gone away) no more is read, so nothing spins on it.
+size_t Read_Waiting_Bytes(std::array<uint8_t, Read_Chunk>& bytes) {
+    if (terminal.input_ended || !Input_Ready()) return 0;
+    const ssize_t count = read(STDIN_FILENO, bytes.data(), bytes.size());
+    if (count > 0) return static_cast<size_t>(count);
+    if (count == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) terminal.input_ended = true;
+    return 0;
+}
+
+void Poll_Input() {
+    const int64_t now = Monotonic_Ms();
+    const int64_t elapsed = terminal.last_poll_ms < 0 ? 0 : now - terminal.last_poll_ms;
+    terminal.last_poll_ms = now;
+    // Keys still queued are taken first and the rest waits in the system's
+    // buffer. Time counts for an unfinished sequence only while nothing more
+    // is there to read: its next byte may be waiting behind the queued keys.
+    if (Decoder_Keys_Waiting(terminal.keys) > 0) return;
+    std::array<uint8_t, Read_Chunk> bytes{};
+    const size_t count = Read_Waiting_Bytes(bytes);
+    for (size_t i = 0; i < count; ++i) Decoder_Feed(terminal.keys, bytes[i]);
+    if (count == 0) Decoder_Tick(terminal.keys, static_cast<int>(elapsed > 1000 ? 1000 : elapsed));
+}
+
+}  // namespace
+
+namespace platform {
+
+Output_Handle Get_Output_Handle() {
+    Start();
+    return {STDOUT_FILENO};
+}
+
+void Set_Cursor_Position(Output_Handle, Cursor_Coord where) {
+    Start();
+    if (!terminal.full_screen) Take_Over();
+    Model_Place(terminal.model, where.X, where.Y);
+}
+
+void Write_Line(std::string_view text) {
+    Start();
+    Model_Put_Line(terminal.model, text);
+    if (terminal.full_screen) return;
+    for (char c : text) Plain_Put(terminal.plain, static_cast<uint8_t>(c), terminal.glyphs, terminal.out, Drain);
+    Plain_Put(terminal.plain, '\n', terminal.glyphs, terminal.out, Drain);
+}
+
+void Write_Byte(uint8_t byte) {
+    Start();
+    Model_Put(terminal.model, byte);
+    if (!terminal.full_screen) Plain_Put(terminal.plain, byte, terminal.glyphs, terminal.out, Drain);
+}
+
+bool Key_Waiting() {
+    Start();
+    Flush();
+    Poll_Input();
+    return Decoder_Keys_Waiting(terminal.keys) > 0;
+}
+
+int Take_Key() {
+    const int code = Decoder_Take_Key(terminal.keys);
+    return code < 0 ? 0 : code;
+}
+
+void Pause_Ms(int milliseconds) {
+    Start();
+    Flush();
+    if (milliseconds <= 0) return;
+    timespec wanted{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1'000'000L};
+    timespec left{};
+    while (nanosleep(&wanted, &left) != 0 && errno == EINTR) {
+        // A resize or Ctrl+Z woke us: show it at once, then sleep on.
+        Flush();
+        wanted = left;
+    }
+}
+
+int64_t Clock_Seconds() { return static_cast<int64_t>(std::time(nullptr)); }
+
+void Fatal_Exit() {
+    Start();
+    Finish_Plain_Text();
+    Session_Restore();
+    std::exit(-1);
+}
+
+}  // namespace platform

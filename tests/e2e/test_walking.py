@@ -1,0 +1,94 @@
+"""Walking the hero and the pawn's chase, as a player sees them."""
+
+import os
+import time
+import unittest
+
+from harness import BINARY, HERO, Tmux, find_in, make_work_dir
+
+PAWN = "歩"
+
+
+def place_hero(work, x, y):
+    path = os.path.join(work, "Hero_Status_Info.txt")
+    with open(path, "rb") as f:
+        values = f.read().split()
+    values[-2:] = [str(x).encode(), str(y).encode()]
+    with open(path, "wb") as f:
+        f.write(b" ".join(values) + b"\n")
+
+
+class Walking(unittest.TestCase):
+    def start(self, name, x, y):
+        work = make_work_dir(self)
+        place_hero(work, x, y)
+        tmux = Tmux(self, name, "cd %s && exec %s" % (work, BINARY))
+        tmux.wait_for(lambda s: find_in(s, HERO) == (x, y) and find_in(s, PAWN) is not None, what="the field")
+        return tmux
+
+    def hero_moves_to(self, tmux, keys, place):
+        tmux.send(*keys)
+        tmux.wait_for(lambda s: find_in(s, HERO) == place, timeout=3, what="the hero at %s" % (place,))
+
+    def hero_stays(self, tmux, keys, place):
+        tmux.send(*keys)
+        time.sleep(0.3)  # several passes of the loop: a move would have shown by now
+        self.assertEqual(find_in(tmux.screen(), HERO), place)
+
+    def test_each_arrow_press_moves_exactly_one_step(self):
+        tmux = self.start("arrows", 30, 8)
+        for key, place in [("Left", (28, 8)), ("Right", (30, 8)), ("Up", (30, 7)), ("Down", (30, 8)),
+                           ("Right", (32, 8)), ("Right", (34, 8))]:
+            self.hero_moves_to(tmux, [key], place)
+        time.sleep(0.2)
+        self.assertEqual(find_in(tmux.screen(), HERO), (34, 8), "a press moved more than once")
+        screen = tmux.screen()
+        self.assertEqual(screen[8][:60].count(HERO), 1, "the old places were not erased")
+
+    def test_walls_and_the_field_edges_refuse(self):
+        tmux = self.start("walls", 48, 17)  # the bottom-right corner inside the walls
+        self.hero_stays(tmux, ["Right"], (48, 17))
+        self.hero_stays(tmux, ["Down"], (48, 17))
+        self.hero_moves_to(tmux, ["Up"], (48, 16))
+        for row in range(15, 4, -1):
+            self.hero_moves_to(tmux, ["Up"], (48, row))
+        # Then into the block of walls at columns 38 to 41 on rows 5 and 6.
+        self.hero_moves_to(tmux, ["Left"], (46, 5))
+        self.hero_moves_to(tmux, ["Left"], (44, 5))
+        self.hero_moves_to(tmux, ["Left"], (42, 5))
+        self.hero_stays(tmux, ["Left"], (42, 5))
+
+    def test_letters_with_the_move_codes_move_and_modified_arrows_do_not(self):
+        tmux = self.start("letters", 30, 8)
+        self.hero_moves_to(tmux, ["H"], (30, 7))
+        self.hero_moves_to(tmux, ["P"], (30, 8))
+        self.hero_moves_to(tmux, ["M"], (32, 8))
+        self.hero_moves_to(tmux, ["K"], (30, 8))
+        for key in ("C-Up", "C-Left", "M-Right", "M-Down", "h", "Home", "F1", "Escape"):
+            self.hero_stays(tmux, [key], (30, 8))
+
+
+class Chase(unittest.TestCase):
+    def test_the_pawn_closes_in_while_the_hero_keeps_answering(self):
+        work = make_work_dir(self)
+        place_hero(work, 24, 3)  # 16 columns right of the pawn: near
+        tmux = Tmux(self, "chase", "cd %s && exec %s" % (work, BINARY))
+        tmux.wait_for(lambda s: find_in(s, HERO) == (24, 3), what="the field")
+        started = time.monotonic()
+        tmux.wait_for(lambda s: find_in(s, PAWN) == (14, 3), timeout=3, what="the pawn three steps on")
+        elapsed = time.monotonic() - started
+        # Three steps of about 130 ms each (the start of the clock is not exact).
+        self.assertGreater(elapsed, 0.25)
+        self.assertLess(elapsed, 0.9)
+        # The hero walks on during the chase, each press answered at once.
+        for n in range(1, 4):
+            sent = time.monotonic()
+            tmux.send("Right")
+            tmux.wait_for(lambda s: find_in(s, HERO) == (24 + 2 * n, 3), timeout=2, what="the hero moving")
+            self.assertLess(time.monotonic() - sent, 0.3)
+        # And the pawn follows.
+        tmux.wait_for(lambda s: (find_in(s, PAWN) or (0, 0))[0] >= 22, timeout=3, what="the pawn following")
+
+
+if __name__ == "__main__":
+    unittest.main()

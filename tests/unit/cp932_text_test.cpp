@@ -1,0 +1,180 @@
+// Code page 932 as the terminal gets it: the converted characters, the
+// reading of a row into characters of one or two columns, and the plain
+// text of the missing-file notice.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "glyph_fixture.h"
+#include "platform/core/cp932_glyphs.h"
+#include "platform/core/plain_text.h"
+
+namespace {
+
+using platform::Cell_Code;
+using platform::Cell_Placeholder;
+using platform::Cell_Second_Half;
+using platform::Glyph_Of;
+using platform::Glyph_Table;
+
+std::string Glyph(Cell_Code code) { return std::string(Glyph_Of(glyph_fixture::Utf8_Glyphs(), code)); }
+
+TEST(Cp932_Glyphs, Convert_The_Game_Characters_To_Utf8) {
+    const std::vector<std::pair<Cell_Code, std::string>> cases = {
+        {0x819C, "\xe2\x97\x8f"},  // ● the hero
+        {0x81A1, "\xe2\x96\xa0"},  // ■
+        {0x8194, "\xef\xbc\x83"},  // ＃ the sample map's wall
+        {0x95E0, "\xe6\xad\xa9"},  // 歩 the pawn
+        {0x8140, "\xe3\x80\x80"},  // the ideographic space
+        {'A', "A"},
+        {' ', " "},
+        {0xB1, "\xef\xbd\xb1"},  // ｱ half-width katakana, one byte and one column
+    };
+    for (const auto& [code, utf8] : cases) EXPECT_EQ(Glyph(code), utf8) << std::hex << code;
+}
+
+TEST(Cp932_Glyphs, Bytes_That_Are_No_Character_Have_No_Glyph) {
+    const Glyph_Table& glyphs = glyph_fixture::Utf8_Glyphs();
+    std::vector<int> without;
+    for (int byte = 0; byte < 256; ++byte) {
+        if (glyphs.singles[static_cast<size_t>(byte)].length == 0) without.push_back(byte);
+    }
+    std::vector<int> expected;
+    for (int byte = 0; byte < 0x20; ++byte) expected.push_back(byte);
+    expected.push_back(0x7F);
+    for (int byte = 0x80; byte <= 0xA0; ++byte) expected.push_back(byte);  // 0x81..0x9F: lead bytes
+    for (int byte = 0xE0; byte <= 0xFF; ++byte) expected.push_back(byte);  // lead bytes, 0xFD..0xFF
+    EXPECT_EQ(without, expected);
+    EXPECT_EQ(Glyph(0x8540), "?") << "an unassigned pair";
+    EXPECT_EQ(Glyph(0x1B), "?");
+    EXPECT_EQ(Glyph(0xFF), "?");
+}
+
+// A converter that answers everything with what it is given here.
+std::string converter_answer;
+int Answer_With(const uint8_t*, int, uint8_t* out, int capacity) {
+    if (static_cast<int>(converter_answer.size()) > capacity) return -1;
+    for (size_t i = 0; i < converter_answer.size(); ++i) out[i] = static_cast<uint8_t>(converter_answer[i]);
+    return static_cast<int>(converter_answer.size());
+}
+
+TEST(Cp932_Glyphs, A_Conversion_That_Would_Send_A_Control_Byte_Is_Refused) {
+    auto glyphs = std::make_unique<Glyph_Table>();
+    for (const char* answer : {"\x1b", "a\x1b", "\x7f", "\xc2\x9b", "\x07"}) {
+        converter_answer = answer;
+        platform::Fill_Glyph_Table(*glyphs, Answer_With);
+        EXPECT_EQ(Glyph_Of(*glyphs, 'A'), "?") << "answer " << testing::PrintToString(converter_answer);
+        EXPECT_EQ(Glyph_Of(*glyphs, 0x819C), "?");
+    }
+    converter_answer = "\xe2\x97\x8f";
+    platform::Fill_Glyph_Table(*glyphs, Answer_With);
+    EXPECT_EQ(Glyph_Of(*glyphs, 0x819C), "\xe2\x97\x8f");
+    EXPECT_EQ(Glyph_Of(*glyphs, 0xFF), "?") << "0xFF stays a placeholder whatever the converter says";
+}
+
+TEST(Cp932_Glyphs, Without_A_Converter_Only_Ascii_Is_Drawn) {
+    auto glyphs = std::make_unique<Glyph_Table>();
+    platform::Fill_Glyph_Table(*glyphs, nullptr);
+    EXPECT_EQ(Glyph_Of(*glyphs, 'A'), "A");
+    EXPECT_EQ(Glyph_Of(*glyphs, 0xB1), "?");
+    EXPECT_EQ(Glyph_Of(*glyphs, 0x819C), "?");
+}
+
+std::vector<Cell_Code> Layout(const std::string& bytes) {
+    std::vector<Cell_Code> codes(bytes.size());
+    platform::Layout_Row(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int>(bytes.size()),
+                         glyph_fixture::Utf8_Glyphs(), codes.data());
+    return codes;
+}
+
+TEST(Cp932_Glyphs, A_Row_Is_Read_Left_To_Right_Into_Characters) {
+    constexpr Cell_Code P = Cell_Placeholder;
+    constexpr Cell_Code S = Cell_Second_Half;
+    const std::vector<std::pair<std::string, std::vector<Cell_Code>>> cases = {
+        {"\x81\x9c", {0x819C, S}},
+        {"A\x81\x9c" "B", {'A', 0x819C, S, 'B'}},
+        {"\x81\x81\x9c", {0x8181, S, P}},  // the second 0x81 is a trail byte; 0x9C is left alone
+        {"\x81 ", {P, ' '}},              // a lead byte before a byte that cannot follow it
+        {"\x81", {P}},                    // a lead byte at the end of the row
+        {"\x85\x40", {P, P}},             // a pair with no character: two placeholders
+        {"\xff\x80\xa0\xfd\xfe", {P, P, P, P, P}},
+        {"\x1b[2J", {P, '[', '2', 'J'}},
+        {"\n\t\r\x7f", {P, P, P, P}},
+        {"\xb1\xdf", {0xB1, 0xDF}},
+    };
+    for (const auto& [bytes, codes] : cases) EXPECT_EQ(Layout(bytes), codes) << testing::PrintToString(bytes);
+}
+
+TEST(Cp932_Glyphs, Every_Double_Byte_Character_Takes_Two_Columns) {
+    int characters = 0;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!platform::Is_Cp932_Lead(static_cast<uint8_t>(lead))) continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            const std::string bytes = {static_cast<char>(lead), static_cast<char>(trail), 'X'};
+            const std::vector<Cell_Code> codes = Layout(bytes);
+            if (codes[0] == Cell_Placeholder) {
+                EXPECT_EQ(codes[1], Cell_Placeholder) << std::hex << lead << " " << trail;
+            } else {
+                ++characters;
+                EXPECT_EQ(codes[1], Cell_Second_Half) << std::hex << lead << " " << trail;
+            }
+            EXPECT_EQ(codes[2], 'X') << std::hex << lead << " " << trail;
+        }
+    }
+    EXPECT_GT(characters, 7000) << "code page 932 has some 7900 double-byte characters";
+}
+
+// ---- Plain text -------------------------------------------------------------
+
+std::string plain_sent;
+void Capture_Plain(platform::Output_Bytes& out) {
+    plain_sent.append(reinterpret_cast<const char*>(out.data.data()), out.length);
+    out.length = 0;
+}
+
+std::string Plain(const std::vector<std::string>& writes, bool finish) {
+    static platform::Output_Bytes out;
+    out.length = 0;
+    plain_sent.clear();
+    platform::Plain_Text text;
+    text.line_end = "\r\n";
+    for (const std::string& write : writes) {
+        for (char c : write) {
+            platform::Plain_Put(text, static_cast<uint8_t>(c), glyph_fixture::Utf8_Glyphs(), out, Capture_Plain);
+        }
+    }
+    if (finish) platform::Plain_Finish(text, glyph_fixture::Utf8_Glyphs(), out, Capture_Plain);
+    Capture_Plain(out);
+    return plain_sent;
+}
+
+TEST(Plain_Text, Lines_Are_Converted_With_Line_Ends_A_Terminal_Shows) {
+    EXPECT_EQ(Plain({" 30 \x95\x62\n"}, true), " 30 \xe7\xa7\x92\r\n");
+    EXPECT_EQ(Plain({"\x81", "\x9c", "\n"}, true), "\xe2\x97\x8f\r\n") << "lead and trail from two writes";
+    EXPECT_EQ(Plain({"\x81\n"}, true), "?\r\n") << "a lone lead byte";
+    EXPECT_EQ(Plain({"A\x81"}, true), "A?") << "a lead byte held at the end";
+    EXPECT_EQ(Plain({"A\x81"}, false), "A") << "held until its trail byte could come";
+    EXPECT_EQ(Plain({"\x1b[2J\x07\xff"}, true), "?[2J??");
+}
+
+TEST(Plain_Text, No_Control_Byte_Of_The_Data_Reaches_The_Terminal) {
+    std::string all;
+    for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);
+    const std::string sent = Plain({all, all}, true);
+    for (size_t i = 0; i < sent.size(); ++i) {
+        const auto byte = static_cast<uint8_t>(sent[i]);
+        if (byte == '\r') {
+            ASSERT_LT(i + 1, sent.size());
+            EXPECT_EQ(sent[i + 1], '\n') << "a carriage return only as part of a line end";
+        } else if (byte == '\n') {
+            EXPECT_EQ(sent[i - 1], '\r');
+        } else {
+            EXPECT_TRUE(byte >= 0x20 && byte != 0x7F) << "byte " << int(byte) << " at " << i;
+        }
+    }
+}
+
+}  // namespace
