@@ -1,0 +1,104 @@
+"""Suspend and resume, resizing, a terminal that goes away and input that ends."""
+
+import os
+import subprocess
+import time
+import unittest
+
+from harness import BINARY, GAME_DATA, HERO, Tmux, decoded_map, find_in, game_pid, make_work_dir, overlay
+
+PAWN = "歩"
+SUSPENDS = 20
+
+
+def cpu_seconds(pid):
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def expected_field(hero_at):
+    rows = decoded_map(os.path.join(GAME_DATA, "test.txt"))
+    rows[3] = overlay(rows[3], 8, PAWN)
+    rows[hero_at[1]] = overlay(rows[hero_at[1]], hero_at[0], HERO + " ")
+    return [row.rstrip() for row in rows]
+
+
+class Suspend(unittest.TestCase):
+    def test_ctrl_z_and_fg_restore_and_repaint_every_time(self):
+        work = make_work_dir(self)
+        tmux = Tmux(self, "suspend", "cd %s && exec bash --norc --noprofile -i" % work, env={"PS1": "$ "})
+        tmux.send("stty -g > before; %s" % BINARY, "Enter")
+        hero = (30, 8)
+        screen = tmux.wait_for(lambda s: find_in(s, HERO) == hero, what="the field")
+        for n in range(SUSPENDS):
+            # Move between suspensions, so the repaint must show the present state.
+            key, hero = ("Left", (28, 8)) if n % 2 == 0 else ("Right", (30, 8))
+            tmux.send(key)
+            tmux.wait_for(lambda s: find_in(s, HERO) == hero, what="the move before suspend %d" % n)
+            tmux.send("C-z")
+            tmux.wait_for(lambda s: any("Stopped" in line for line in s) and HERO not in "".join(s),
+                          what="the shell after suspend %d" % n)
+            self.assertEqual(tmux.query("#{alternate_on}"), "0")
+            tmux.send("stty -g > during-%d; fg" % n, "Enter")
+            screen = tmux.wait_for(lambda s: find_in(s, HERO) == hero and find_in(s, PAWN) == (8, 3),
+                                   what="the repaint after resume %d" % n)
+            self.assertEqual([row.rstrip() for row in screen[:19]], expected_field(hero), "resume %d" % n)
+        with open(os.path.join(work, "before")) as f:
+            before = f.read()
+        for n in range(SUSPENDS):
+            with open(os.path.join(work, "during-%d" % n)) as f:
+                self.assertEqual(f.read(), before, "terminal modes while suspended, time %d" % n)
+
+
+class Resize(unittest.TestCase):
+    def test_a_small_terminal_shows_the_size_needed_and_the_field_comes_back(self):
+        work = make_work_dir(self)
+        tmux = Tmux(self, "resize", "cd %s && exec %s" % (work, BINARY))
+        tmux.wait_for(lambda s: find_in(s, HERO) == (30, 8), what="the field")
+        for width, height in [(40, 12), (53, 25), (80, 19)]:
+            tmux._tmux("resize-window", "-x", str(width), "-y", str(height))
+            screen = tmux.wait_for(lambda s: any("54x20" in line and "%dx%d" % (width, height) in line
+                                                 for line in s), what="the size notice at %dx%d" % (width, height))
+            self.assertNotIn(HERO, "".join(screen))
+            self.assertEqual(len([line for line in screen if line.strip()]), 1, "one short line, nothing else")
+        tmux._tmux("resize-window", "-x", "80", "-y", "25")
+        screen = tmux.wait_for(lambda s: find_in(s, HERO) == (30, 8), what="the field back")
+        self.assertEqual([row.rstrip() for row in screen[:19]], expected_field((30, 8)))
+        tmux._tmux("resize-window", "-x", "54", "-y", "20")
+        screen = tmux.wait_for(lambda s: find_in(s, HERO) == (30, 8), what="the field at 54x20")
+        self.assertEqual([row.rstrip() for row in screen[:19]], expected_field((30, 8)))
+
+
+class Endings(unittest.TestCase):
+    def test_closing_the_terminal_ends_the_game_promptly(self):
+        work = make_work_dir(self)
+        tmux = Tmux(self, "hangup", "cd %s && %s; sleep 60" % (work, BINARY))
+        tmux.wait_for(lambda s: find_in(s, HERO) == (30, 8), what="the field")
+        pid = game_pid(tmux.pane_pid())
+        self.assertIsNotNone(pid)
+        tmux._tmux("kill-server", check=False)
+        deadline = time.monotonic() + 2
+        while os.path.exists("/proc/%d" % pid) and time.monotonic() < deadline:
+            time.sleep(0.02)
+        self.assertFalse(os.path.exists("/proc/%d" % pid), "the game outlived its terminal")
+
+    def test_input_that_ends_never_makes_the_loop_spin(self):
+        for name, source in [("devnull", "< /dev/null"), ("pipe", "< <(printf '\\033[D'; sleep 0.3)")]:
+            with self.subTest(input=name):
+                work = make_work_dir(self)
+                tmux = Tmux(self, name, "cd %s && exec %s %s" % (work, BINARY, source))
+                hero = (28, 8) if name == "pipe" else (30, 8)
+                tmux.wait_for(lambda s: find_in(s, HERO) == hero, what="the field")
+                pid = int(subprocess.run(["pgrep", "-f", "-n", "^%s" % BINARY], capture_output=True,
+                                         text=True).stdout.split()[0])
+                time.sleep(0.5)  # past the end of the input
+                before = cpu_seconds(pid)
+                time.sleep(3)
+                used = cpu_seconds(pid) - before
+                self.assertLess(used, 0.15, "%.2f s of processor time in 3 s" % used)
+                self.assertEqual(find_in(tmux.screen(), HERO), hero)
+
+
+if __name__ == "__main__":
+    unittest.main()
