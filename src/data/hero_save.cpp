@@ -135,7 +135,7 @@ bool Create_Temporary(Temporary_File& temporary) {
     for (int attempt = 0; attempt < Temporary_Name_Tries; ++attempt) {
         std::snprintf(temporary.name.data(), temporary.name.size(), "%s.saving-%d", Hero_File_Name, attempt);
         errno = 0;
-        temporary.file = std::fopen(temporary.name.data(), "wbx");
+        temporary.file = platform::Create_New_File(temporary.name.data());
         if (temporary.file != nullptr) return true;
         if (errno != EEXIST) return false;
     }

@@ -56,6 +56,11 @@ int64_t Clock_Seconds();
 // half written: write a new file beside it, flush it to the device, then put
 // it in the old one's place in one step.
 
+// Creates a file for writing in binary, only if no file of that name exists
+// (never following a link planted there). Null when it cannot; errno is then
+// EEXIST if the name was taken.
+std::FILE* Create_New_File(const char* name);
+
 // Writes the stream's buffer and has the system put the file's data on the
 // device (fsync, _commit). False when either step fails.
 bool Flush_File_To_Disk(std::FILE* file);

@@ -54,6 +54,19 @@ void Sync_Directory_Of(const char* path) {
 
 namespace platform {
 
+std::FILE* Create_New_File(const char* name) {
+    const int descriptor = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0) return nullptr;
+    std::FILE* file = fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        const int saved_errno = errno;
+        close(descriptor);
+        unlink(name);
+        errno = saved_errno;
+    }
+    return file;
+}
+
 bool Flush_File_To_Disk(std::FILE* file) {
     if (std::fflush(file) != 0) return false;
     return Sync_Descriptor(fileno(file));

@@ -1,0 +1,189 @@
+"""The Windows build under wine: the field, the hero and the pawn in a console, keys, and the fatal stops.
+
+The game runs from the prompt of `wine cmd` in a tmux pane, where wine's console host draws the
+console onto the pane and hands keys over (a program started by wine straight from a terminal gets
+no keys). That host gives every character one column of its own while the pane shows a full-width
+character over two, so the later characters of a row drift to the right on the pane; what the
+console holds is right, so rows are compared by the characters they show, in order.
+"""
+
+import os
+import re
+import subprocess
+import threading
+import time
+import unittest
+
+from harness import HERO, STATUS_FILES, Tmux, decoded_map, find_in, make_work_dir, overlay
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+EXE = os.environ.get("CONSOLE_RPG_EXE", os.path.join(ROOT, "build-windows", "console-rpg.exe"))
+# The prefix lives beside the build it serves: made on the first run, reused after.
+PREFIX = os.environ.get("CONSOLE_RPG_WINEPREFIX", os.path.join(os.path.dirname(EXE), "wine-prefix"))
+
+PAWN = "歩"
+NOTICE = [
+    "ファイルが存在しないため情報の初期化に失敗しました。",
+    "ファイルが実行ファイルと同じディレクトリ内にあるか確認してください。",
+    "ファイルが見つからない場合はもう一度ダウンロードしてください。",
+    " 30 秒後に強制終了しますので手動で閉じないでください。",
+]
+
+# Making a prefix takes a while on the first run, and wine shares the machine with other tests.
+PREFIX_TIMEOUT = 240
+START_TIMEOUT = 90
+STATUS = re.compile(r"^status=(-?\d+)$")
+
+
+def wine_env():
+    env = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all",
+               # No Mono or Gecko installers, no desktop menu entries: a console program needs none.
+               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+    for name in ("DISPLAY", "WAYLAND_DISPLAY"):
+        env.pop(name, None)
+    return env
+
+
+def shown(line):
+    """The characters a pane line shows, in order, without the blanks between them."""
+    return "".join(line.split())
+
+
+def column_of(line, text):
+    place = find_in([line], text)
+    return place[0] if place else None
+
+
+class WindowsBuild(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not os.path.isfile(EXE):
+            raise AssertionError("no Windows build at %s: run `make windows`" % EXE)
+        env = wine_env()
+        subprocess.run(["wineboot", "--init"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=PREFIX_TIMEOUT, check=True)
+        # Every test starts from no wine process of this prefix, whatever an earlier run left.
+        subprocess.run(["wineserver", "-k"], env=env, timeout=PREFIX_TIMEOUT, check=False)
+
+    def setUp(self):
+        self.addCleanup(subprocess.run, ["wineserver", "-k"], env=wine_env(), check=False,
+                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def work_dir(self, missing=()):
+        work = make_work_dir(self)
+        for name in missing:
+            os.remove(os.path.join(work, name))
+        with open(EXE, "rb") as source, open(os.path.join(work, "console-rpg.exe"), "wb") as copy:
+            copy.write(source.read())
+        return work
+
+    def console(self, name, work):
+        """wine's console host in a pane, at a cmd prompt that has shown it takes keys."""
+        tmux = Tmux(self, "win-" + name, "cd %s && exec wine cmd" % work, env=wine_env())
+        deadline = time.monotonic() + START_TIMEOUT
+        while time.monotonic() < deadline:
+            tmux.send("echo wine-ready", "Enter")
+            try_until = time.monotonic() + 5
+            while time.monotonic() < try_until:
+                if "wine-ready" in [line.strip() for line in tmux.screen()]:
+                    tmux.send("cls", "Enter")
+                    tmux.wait_for(lambda s: "wine-ready" not in "".join(s), what="a clear console")
+                    return tmux
+                time.sleep(0.1)
+        self.fail("wine's console took no command; screen was:\n%s" % "\n".join(tmux.screen()))
+
+    def status_after(self, tmux, timeout):
+        """The game's exit status as cmd reports it, typed ahead while the game may still run."""
+        tmux.send("echo status=%ERRORLEVEL%", "Enter")
+        found = []
+
+        def ended(screen):
+            found[:] = [STATUS.match(line.strip()) for line in screen if STATUS.match(line.strip())]
+            return bool(found)
+
+        tmux.wait_for(ended, timeout=timeout, what="the game's exit status")
+        return int(found[0].group(1))
+
+    def test_field_hero_and_pawn_appear_and_the_arrow_keys_walk_the_hero(self):
+        work = self.work_dir()
+        tmux = self.console("field", work)
+        tmux.send("console-rpg.exe", "Enter")
+        expected = decoded_map(os.path.join(work, "test.txt"))
+        expected[3] = overlay(expected[3], 8, PAWN)   # the pawn, always at column 8, row 3
+        expected[8] = overlay(expected[8], 30, HERO)  # the hero's stored place
+        tmux.wait_for(lambda s: [shown(line) for line in s[:19]] == [shown(line) for line in expected],
+                      timeout=START_TIMEOUT, what="the field with the hero and the pawn")
+
+        # Down: one row, so it shows as it is whatever the pane makes of the widths.
+        tmux.send("Down")
+        screen = tmux.wait_for(lambda s: HERO in s[9], what="the hero one row down")
+        before = column_of(screen[9], HERO)
+        tmux.send("Right")
+        tmux.wait_for(lambda s: HERO in s[9] and column_of(s[9], HERO) > before, what="the hero a step right")
+        self.assertIn(PAWN, tmux.screen()[3], "the pawn, far from the hero, stays put")
+
+    def test_control_bytes_in_the_map_are_drawn_as_placeholders_never_obeyed(self):
+        work = self.work_dir()
+        path = os.path.join(work, "test.txt")
+        with open(path, "rb") as f:
+            data = bytearray(f.read())
+        # Bell, backspace, carriage return, escape, tab and delete, where row 5 is open ground.
+        controls = b"\x07\x08\x0d\x1b\x09\x7f"
+        data[5 * 54 + 2:5 * 54 + 2 + len(controls)] = controls
+        with open(path, "wb") as f:
+            f.write(data)
+        tmux = self.console("controls", work)
+        tmux.send("console-rpg.exe", "Enter")
+        expected = shown(decoded_map(os.path.join(ROOT, "game", "test.txt"))[5])
+        expected = expected[:1] + "?" * len(controls) + expected[1:]
+        tmux.wait_for(lambda s: HERO in s[8] and shown(s[5]) == expected, timeout=START_TIMEOUT,
+                      what="row 5 with a placeholder for each control byte")
+
+    def test_a_missing_status_file_shows_the_notice_and_ends_with_status_minus_1(self):
+        work = self.work_dir(missing=[STATUS_FILES[0]])
+        # Meanwhile, the same without a console: standard output a pipe, as from a script.
+        piped = {}
+        thread = threading.Thread(target=self.run_piped, args=(work, piped))
+        thread.start()
+        self.addCleanup(thread.join)
+
+        tmux = self.console("notice", work)
+        tmux.send("console-rpg.exe", "Enter")
+        screen = tmux.wait_for(lambda s: NOTICE[3] in [line.rstrip() for line in s], timeout=START_TIMEOUT,
+                               what="the notice")
+        seen = time.monotonic()
+        lines = [line.rstrip() for line in screen]
+        start = lines.index(NOTICE[0])
+        self.assertEqual(lines[start:start + 4], NOTICE)
+        self.assertEqual(self.status_after(tmux, timeout=45), -1)
+        self.assertGreater(time.monotonic() - seen, 25, "the game ended long before 30 seconds")
+        self.assertIn(NOTICE[0], [line.rstrip() for line in tmux.screen()], "the notice stays readable")
+
+        thread.join(timeout=60)
+        self.assertEqual(piped.get("status"), 255)
+        self.assertGreaterEqual(piped["elapsed"], 29.0)
+        self.assertEqual(piped["output"], ("\r\n".join(NOTICE) + "\r\n").encode("utf-8"))
+
+    def run_piped(self, work, result):
+        started = time.monotonic()
+        process = subprocess.run(["wine", "console-rpg.exe"], cwd=work, env=wine_env(), stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=120)
+        result.update(status=process.returncode, output=process.stdout, elapsed=time.monotonic() - started)
+
+    def test_a_missing_map_ends_at_once_with_status_minus_1_drawing_nothing(self):
+        work = self.work_dir(missing=["test.txt"])
+        process = subprocess.run(["wine", "console-rpg.exe"], cwd=work, env=wine_env(), stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=120)
+        self.assertEqual(process.returncode, 255)
+        self.assertEqual(process.stdout, b"")
+
+        tmux = self.console("nomap", work)
+        tmux.send("console-rpg.exe", "Enter")
+        self.assertEqual(self.status_after(tmux, timeout=START_TIMEOUT), -1)
+        screen = "".join(tmux.screen())
+        self.assertNotIn("＃", screen)
+        self.assertNotIn(HERO, screen)
+
+
+if __name__ == "__main__":
+    unittest.main()
