@@ -31,6 +31,7 @@ test: deps-test windows deps-wine $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	$(MAKE) --no-print-directory sanitize-test
+	$(MAKE) --no-print-directory fuzz-smoke
 
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test:
@@ -45,6 +46,40 @@ clean:
 # Figures measured on the real binary through a pseudo-terminal (about two minutes).
 bench: build
 	python3 tools/bench/bench.py $(BUILD)/console-rpg game
+
+# The libFuzzer targets (fuzz/), built with clang under AddressSanitizer and
+# UndefinedBehaviorSanitizer. `make fuzz` runs each for FUZZ_SECONDS and keeps
+# what it learns in $(FUZZ_BUILD)/corpus; `make fuzz-smoke`, part of `make test`,
+# runs each for a few seconds from the saved seeds in fuzz/corpus. A failure
+# stops the run, its input saved in $(FUZZ_BUILD)/artifacts.
+FUZZ_BUILD         := build-fuzz
+FUZZ_SECONDS       ?= 60
+FUZZ_SMOKE_SECONDS ?= 5
+FUZZ_TARGETS       := status_files field_map key_decoder screen_drawing
+FUZZ_PACKAGES      := cmake make clang libclang-rt-dev
+FUZZ_RUN           = $(FUZZ_BUILD)/fuzz/$${t}_fuzz -timeout=10 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t-
+
+.PHONY: fuzz fuzz-smoke fuzz-build
+
+fuzz-build:
+	@tools/ensure-packages $(FUZZ_PACKAGES)
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCONSOLE_RPG_FUZZ=ON -DCONSOLE_RPG_TESTS=OFF >/dev/null
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_targets
+
+fuzz: fuzz-build
+	@set -e; for t in $(FUZZ_TARGETS); do \
+	  echo "fuzzing $$t for $(FUZZ_SECONDS) s"; mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/artifacts; \
+	  $(FUZZ_RUN) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t; \
+	done
+
+fuzz-smoke: fuzz-build
+	@set -e; for t in $(FUZZ_TARGETS); do \
+	  rm -rf $(FUZZ_BUILD)/smoke/$$t; mkdir -p $(FUZZ_BUILD)/smoke/$$t $(FUZZ_BUILD)/artifacts; \
+	  $(FUZZ_RUN) -max_total_time=$(FUZZ_SMOKE_SECONDS) $(FUZZ_BUILD)/smoke/$$t fuzz/corpus/$$t \
+	    2>$(FUZZ_BUILD)/smoke/$$t.log || { tail -n 40 $(FUZZ_BUILD)/smoke/$$t.log; exit 1; }; \
+	  echo "fuzz-smoke $$t: $$(grep '^Done' $(FUZZ_BUILD)/smoke/$$t.log), no property failed"; \
+	done
 
 # The Windows build: cross-compiled with mingw-w64 into $(WINDOWS_BUILD)/console-rpg.exe,
 # one .exe that needs no DLL beside it. `make test` runs it under wine, whose prefix
