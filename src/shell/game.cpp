@@ -16,7 +16,7 @@ constexpr int Loop_Pause_Ms = 10;
 constexpr int64_t Notice_Seconds = 30;
 // The notice's wait reads the clock this often instead of spinning on it, and
 // gives up after this much pausing even if the clock was set back meanwhile.
-constexpr int Notice_Poll_Ms = 20;
+constexpr int Notice_Poll_Ms = 50;
 constexpr int64_t Notice_Longest_Wait_Ms = (Notice_Seconds + 1) * 1000;
 
 // The notice, in code page 932:
