@@ -29,9 +29,9 @@ run: build
 
 test: deps-test windows deps-wine $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
-	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
-	$(MAKE) --no-print-directory sanitize-test
 	$(MAKE) --no-print-directory fuzz-smoke
+	$(MAKE) --no-print-directory sanitize-test
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test:
