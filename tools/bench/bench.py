@@ -245,7 +245,7 @@ def main():
     allocations, keys = measure_allocations(binary, game_data, 10 if quick else 60)
     rows.append(("heap allocations after start-up (%d keys over %d s)" % (keys, 10 if quick else 60),
                  str(allocations), "", "0", allocations == 0))
-    rows.append(("bytes written to draw the sample field", str(field_bytes), "bytes", "< 3072", field_bytes < 3072))
+    rows.append(("bytes written to draw the sample field", str(int(field_bytes)), "bytes", "< 3072", field_bytes < 3072))
 
     width = max(len(r[0]) for r in rows)
     print("%-*s  %10s  %-11s  %-10s  %s" % (width, "figure", "value", "unit", "goal", "met"))
