@@ -34,10 +34,14 @@ int Can_Move_From(int code, int32_t x, int32_t y) {
     }
 }
 
+bool Is_Move_Code(int code) {
+    return code == Code_Up || code == Code_Down || code == Code_Left || code == Code_Right;
+}
+
 // A step from a position outside the grid is refused even where the cells it
 // tests happen to lie inside it.
 int Can_Move(int code, uint16_t x, uint16_t y) {
-    if (code != Code_Up && code != Code_Down && code != Code_Left && code != Code_Right) return 1;
+    if (!Is_Move_Code(code)) return 1;
     if (x >= Field_Columns || y >= Field_Rows) return 0;
     return Can_Move_From(code, x, y);
 }
@@ -77,8 +81,7 @@ int Can_Monster_Move(int code, const Monster_Status_Info& monster) {
 
 void Move_Hero(int code) {
     Fetch_Output_Handle();
-    if (code != Code_Up && code != Code_Down && code != Code_Left && code != Code_Right) return;
-    if (Can_Hero_Move(code) == 1) Redraw_Moved(hero, code, Hero_Glyph);
+    if (Is_Move_Code(code) && Can_Hero_Move(code) == 1) Redraw_Moved(hero, code, Hero_Glyph);
 }
 
 int Monster_Step_Up(Monster_Status_Info& monster) { return Monster_Step(monster, Code_Up); }
