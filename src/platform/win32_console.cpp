@@ -25,6 +25,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "platform/core/console_output.h"
 #include "platform/core/cp932_glyphs.h"
 #include "platform/core/plain_text.h"
 #include "platform/core/screen_renderer.h"
@@ -40,25 +41,13 @@ using namespace win32_screen;
 
 struct Console_State {
     bool started = false;
-    bool full_screen = false;  // the field's screen buffer is in use
-    Screen_Model model;
-    Terminal_View view;
-    Glyph_Table glyphs;
-    Plain_Text plain;
-    Output_Bytes out;
+    Console_Output screen;  // full_screen once the field has a screen buffer of its own
 };
 
 Console_State console;
 
-// Plain text still buffered goes out, a lead byte held back included.
-void Finish_Plain_Text() {
-    if (console.full_screen) return;
-    Plain_Finish(console.plain, console.glyphs, console.out, Drain);
-    Drain(console.out);
-}
-
 void Leave_At_Exit() {
-    Finish_Plain_Text();
+    Finish_Plain_Text(console.screen, Drain);
     Screen_Restore();
 }
 
@@ -104,10 +93,10 @@ bool Navigation_Key_Waiting() {
 void Start() {
     if (console.started) return;
     console.started = true;
-    Model_Clear(console.model);
-    Fill_Glyph_Table(console.glyphs, Cp932_To_Utf8);
+    Model_Clear(console.screen.model);
+    Fill_Glyph_Table(console.screen.glyphs, Cp932_To_Utf8);
     Screen_Init();
-    console.plain.line_end = "\r\n";  // what puts writes through a text-mode stream
+    console.screen.plain.line_end = "\r\n";  // what puts writes through a text-mode stream
     // The console's keyboard, as _getch reads it, even when standard input is redirected.
     keyboard = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
@@ -116,22 +105,22 @@ void Start() {
 }
 
 void Take_Over() {
-    Finish_Plain_Text();
+    Finish_Plain_Text(console.screen, Drain);
     Screen_Take_Over();
     const Screen_Size size = Query_Size();
-    View_Start(console.view, size.columns, size.rows);
-    console.full_screen = true;
+    View_Start(console.screen.view, size.columns, size.rows);
+    console.screen.full_screen = true;
 }
 
 void Flush() {
-    if (console.full_screen) {
+    if (console.screen.full_screen) {
         // A console whose buffer was resized is drawn again, as a resized
         // terminal is; below the field's size a short notice stands in.
         const Screen_Size size = Query_Size();
-        View_Resize(console.view, size.columns, size.rows);
-        Present_Model(console.model, console.view, console.glyphs, console.out, Drain);
+        View_Resize(console.screen.view, size.columns, size.rows);
+        Present_Model(console.screen.model, console.screen.view, console.screen.glyphs, console.screen.out, Drain);
     }
-    if (console.out.length > 0) Drain(console.out);
+    if (console.screen.out.length > 0) Drain(console.screen.out);
 }
 
 }  // namespace
@@ -145,22 +134,18 @@ Output_Handle Get_Output_Handle() {
 
 void Set_Cursor_Position(Output_Handle, Cursor_Coord where) {
     Start();
-    if (!console.full_screen) Take_Over();
-    Model_Place(console.model, where.X, where.Y);
+    if (!console.screen.full_screen) Take_Over();
+    Model_Place(console.screen.model, where.X, where.Y);
 }
 
 void Write_Line(std::string_view text) {
     Start();
-    Model_Put_Line(console.model, text);
-    if (console.full_screen) return;
-    for (char c : text) Plain_Put(console.plain, static_cast<uint8_t>(c), console.glyphs, console.out, Drain);
-    Plain_Put(console.plain, '\n', console.glyphs, console.out, Drain);
+    Output_Line(console.screen, text, Drain);
 }
 
 void Write_Byte(uint8_t byte) {
     Start();
-    Model_Put(console.model, byte);
-    if (!console.full_screen) Plain_Put(console.plain, byte, console.glyphs, console.out, Drain);
+    Output_Byte(console.screen, byte, Drain);
 }
 
 bool Key_Waiting() {
@@ -181,7 +166,7 @@ int64_t Clock_Seconds() { return static_cast<int64_t>(std::time(nullptr)); }
 
 void Fatal_Exit() {
     Start();
-    Finish_Plain_Text();
+    Finish_Plain_Text(console.screen, Drain);
     Screen_Restore();
     std::exit(-1);
 }

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "platform/core/console_output.h"
 #include "platform/core/cp932_glyphs.h"
 #include "platform/core/key_decoder.h"
 #include "platform/core/plain_text.h"
@@ -37,15 +38,10 @@ constexpr size_t Read_Chunk = Key_Decoder::Queue_Capacity / 2;
 
 struct Terminal_State {
     bool started = false;
-    bool full_screen = false;  // the terminal is taken over
     bool input_ended = false;
     int64_t last_poll_ms = -1;
-    Screen_Model model;
-    Terminal_View view;
-    Glyph_Table glyphs;
-    Plain_Text plain;
+    Console_Output screen;
     Key_Decoder keys;
-    Output_Bytes out;
 };
 
 Terminal_State terminal;
@@ -55,58 +51,51 @@ void Drain(Output_Bytes& out) {
     out.length = 0;
 }
 
-// Plain text still buffered goes out, a lead byte held back included.
-void Finish_Plain_Text() {
-    if (terminal.full_screen) return;
-    Plain_Finish(terminal.plain, terminal.glyphs, terminal.out, Drain);
-    Drain(terminal.out);
-}
-
 void Leave_At_Exit() {
-    Finish_Plain_Text();
+    Finish_Plain_Text(terminal.screen, Drain);
     Session_Restore();
 }
 
 void Start() {
     if (terminal.started) return;
     terminal.started = true;
-    Model_Clear(terminal.model);
-    const Input_Encoding encoding = Load_Glyphs(terminal.glyphs);
+    Model_Clear(terminal.screen.model);
+    const Input_Encoding encoding = Load_Glyphs(terminal.screen.glyphs);
     Decoder_Reset(terminal.keys, encoding);
     Session_Init();
-    terminal.plain.line_end = Output_Is_Terminal() ? "\r\n" : "\n";
+    terminal.screen.plain.line_end = Output_Is_Terminal() ? "\r\n" : "\n";
     std::atexit(Leave_At_Exit);
 }
 
 void Take_Over() {
-    Finish_Plain_Text();
+    Finish_Plain_Text(terminal.screen, Drain);
     Session_Take_Over();
     const Terminal_Size size = Query_Size();
-    View_Start(terminal.view, size.columns, size.rows);
-    terminal.full_screen = true;
+    View_Start(terminal.screen.view, size.columns, size.rows);
+    terminal.screen.full_screen = true;
 }
 
 // Acts on what the signal handlers recorded, outside of them.
 void Serve_Signals() {
-    if (!terminal.full_screen) return;
+    if (!terminal.screen.full_screen) return;
     if (Take_Suspend_Request()) {
         Session_Suspend();
-        View_Invalidate(terminal.view);
+        View_Invalidate(terminal.screen.view);
     }
     if (Take_Continue_Notice()) {
         Session_Reclaim();
-        View_Invalidate(terminal.view);
+        View_Invalidate(terminal.screen.view);
     }
-    if (Take_Resize_Notice() || terminal.view.repaint_pending) {
+    if (Take_Resize_Notice() || terminal.screen.view.repaint_pending) {
         const Terminal_Size size = Query_Size();
-        View_Resize(terminal.view, size.columns, size.rows);
+        View_Resize(terminal.screen.view, size.columns, size.rows);
     }
 }
 
 void Flush() {
     Serve_Signals();
-    if (terminal.full_screen) Present_Model(terminal.model, terminal.view, terminal.glyphs, terminal.out, Drain);
-    if (terminal.out.length > 0) Drain(terminal.out);
+    if (terminal.screen.full_screen) Present_Model(terminal.screen.model, terminal.screen.view, terminal.screen.glyphs, terminal.screen.out, Drain);
+    if (terminal.screen.out.length > 0) Drain(terminal.screen.out);
 }
 
 int64_t Monotonic_Ms() {
@@ -158,22 +147,18 @@ Output_Handle Get_Output_Handle() {
 
 void Set_Cursor_Position(Output_Handle, Cursor_Coord where) {
     Start();
-    if (!terminal.full_screen) Take_Over();
-    Model_Place(terminal.model, where.X, where.Y);
+    if (!terminal.screen.full_screen) Take_Over();
+    Model_Place(terminal.screen.model, where.X, where.Y);
 }
 
 void Write_Line(std::string_view text) {
     Start();
-    Model_Put_Line(terminal.model, text);
-    if (terminal.full_screen) return;
-    for (char c : text) Plain_Put(terminal.plain, static_cast<uint8_t>(c), terminal.glyphs, terminal.out, Drain);
-    Plain_Put(terminal.plain, '\n', terminal.glyphs, terminal.out, Drain);
+    Output_Line(terminal.screen, text, Drain);
 }
 
 void Write_Byte(uint8_t byte) {
     Start();
-    Model_Put(terminal.model, byte);
-    if (!terminal.full_screen) Plain_Put(terminal.plain, byte, terminal.glyphs, terminal.out, Drain);
+    Output_Byte(terminal.screen, byte, Drain);
 }
 
 bool Key_Waiting() {
@@ -205,7 +190,7 @@ int64_t Clock_Seconds() { return static_cast<int64_t>(std::time(nullptr)); }
 
 void Fatal_Exit() {
     Start();
-    Finish_Plain_Text();
+    Finish_Plain_Text(terminal.screen, Drain);
     Session_Restore();
     std::exit(-1);
 }
