@@ -1,7 +1,6 @@
 #include "data/text_reader.h"
 
-#include <filesystem>
-#include <system_error>
+#include "platform/platform.h"
 
 namespace {
 
@@ -23,10 +22,8 @@ int Skip_Spaces(Text_File& text) {
 }  // namespace
 
 bool Open_Text_File(Text_File& text, const char* file_name) {
-    std::error_code error;
-    if (std::filesystem::is_directory(file_name, error)) return false;
     // Binary: the text-mode rules are applied by Read_Char, the same everywhere.
-    text.file = std::fopen(file_name, "rb");
+    text.file = platform::Open_Data_File(file_name);
     text.ended = false;
     text.held = No_Held_Char;
     return text.file != nullptr;

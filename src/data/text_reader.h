@@ -14,8 +14,8 @@ struct Text_File {
     int held = -2;  // one character handed back by Unread_Char; -2 when none
 };
 
-// False when the file cannot be opened for reading (missing, unreadable, or
-// a directory, which Windows refuses to open as a file).
+// False when the file cannot be opened for reading: missing, unreadable, or
+// not a regular file (a directory, a FIFO, a device, a socket).
 bool Open_Text_File(Text_File& text, const char* file_name);
 void Close_Text_File(Text_File& text);
 

@@ -52,6 +52,12 @@ int64_t Clock_Seconds();
 // exit(-1): restores the terminal and ends the process with status -1.
 [[noreturn]] void Fatal_Exit();
 
+// Opens a data file for reading in binary, only when the name leads (through
+// any links) to a regular file. Null for anything else: a missing or
+// unreadable file, a directory, and also a FIFO, a device or a socket, which
+// would block the game or feed it endless bytes.
+std::FILE* Open_Data_File(const char* name);
+
 // Saving a file so that a crash, a full disk or a failed write never leaves it
 // half written: write a new file beside it, flush it to the device, then put
 // it in the old one's place in one step.

@@ -18,6 +18,21 @@
 
 namespace platform {
 
+std::FILE* Open_Data_File(const char* name) {
+    // A directory cannot be opened here at all; a device name (CON, NUL, ...)
+    // can, and is refused like anything else that is not a regular file.
+    const int descriptor = _open(name, _O_RDONLY | _O_BINARY);
+    if (descriptor < 0) return nullptr;
+    struct _stat64 status {};
+    if (_fstat64(descriptor, &status) != 0 || (status.st_mode & _S_IFMT) != _S_IFREG) {
+        _close(descriptor);
+        return nullptr;
+    }
+    std::FILE* file = _fdopen(descriptor, "rb");
+    if (file == nullptr) _close(descriptor);
+    return file;
+}
+
 std::FILE* Create_New_File(const char* name) {
     // The runtime's fopen has no exclusive mode here; _O_EXCL gives it.
     const int descriptor = _open(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);

@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -188,9 +192,41 @@ TEST_F(Status_Files, MissingFilesStopTheLoadAtTheFirstFailure) {
     EXPECT_EQ(Load_All_Skills(), 1);
 }
 
-TEST_F(Status_Files, ADirectoryIsNotAFile) {
-    std::filesystem::create_directory("Hero_Status_Info.txt");
-    EXPECT_EQ(Load_Hero_Status(), 0);
+// Only a regular file is data: a FIFO would block the start for ever and
+// /dev/zero would feed it bytes without end.
+TEST_F(Status_Files, OnlyARegularFileIsAFile) {
+    const auto socket_at = [](const char* name) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, name);
+        const int descriptor = socket(AF_UNIX, SOCK_STREAM, 0);
+        bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        close(descriptor);
+    };
+    const struct {
+        const char* what;
+        void (*make)(const char* name);
+        int loads;
+    } cases[] = {
+        {"directory", [](const char* name) { std::filesystem::create_directory(name); }, 0},
+        {"fifo", [](const char* name) { mkfifo(name, 0600); }, 0},
+        {"link to /dev/zero", [](const char* name) { std::filesystem::create_symlink("/dev/zero", name); }, 0},
+        {"link to /dev/null", [](const char* name) { std::filesystem::create_symlink("/dev/null", name); }, 0},
+        {"socket", socket_at, 0},
+        {"link to a file",
+         [](const char* name) {
+             Write_File("real", "Linked 1 2 3");
+             std::filesystem::create_symlink("real", name);
+         },
+         1},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all("Hero_Status_Info.txt");
+        c.make("Hero_Status_Info.txt");
+        hero = {};
+        EXPECT_EQ(Load_Hero_Status(), c.loads) << c.what;
+        EXPECT_EQ(hero.attack, c.loads == 1 ? 2 : 0) << c.what;
+    }
 }
 
 TEST_F(Status_Files, BinaryGarbageNeverOverrunsTheRecords) {

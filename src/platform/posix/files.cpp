@@ -2,6 +2,7 @@
 // and the scripted one, so the unit tests exercise the real system calls.
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -53,6 +54,24 @@ void Sync_Directory_Of(const char* path) {
 }  // namespace
 
 namespace platform {
+
+std::FILE* Open_Data_File(const char* name) {
+    // Non-blocking, so that opening a FIFO returns at once instead of waiting
+    // for a writer; whether it is a regular file is then asked of what was
+    // opened, not of the name, which could change in between.
+    const int descriptor = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) return nullptr;
+    struct stat status {};
+    const int flags = fcntl(descriptor, F_GETFL);
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || flags < 0 ||
+        fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(descriptor);
+        return nullptr;
+    }
+    std::FILE* file = fdopen(descriptor, "rb");
+    if (file == nullptr) close(descriptor);
+    return file;
+}
 
 std::FILE* Create_New_File(const char* name) {
     const int descriptor = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
