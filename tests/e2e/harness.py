@@ -4,11 +4,16 @@ Each test gets its own tmux server and its own working directory with a copy of
 the sample data, so tests never share state and never touch game/.
 """
 
+import fcntl
 import os
+import pty
 import shutil
 import signal
+import struct
 import subprocess
 import tempfile
+import termios
+import threading
 import time
 import unicodedata
 import unittest
@@ -149,6 +154,69 @@ def decoded_map(path):
     with open(path, "rb") as f:
         data = f.read()
     return [data[i * 54:i * 54 + 53].decode("cp932") for i in range(19)]
+
+
+class Pty:
+    """A pseudo-terminal the test holds both ends of: what tmux cannot do, such as stop the
+    terminal's output (as a terminal that no longer reads does) or hand the game a second one."""
+
+    def __init__(self, test, width=80, height=25):
+        self.master, self.slave = pty.openpty()
+        fcntl.ioctl(self.slave, termios.TIOCSWINSZ, struct.pack("HHHH", height, width, 0, 0))
+        test.addCleanup(os.close, self.master)
+        test.addCleanup(os.close, self.slave)
+        self.output = bytearray()
+        self.lock = threading.Lock()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        while True:
+            try:
+                data = os.read(self.master, 65536)
+            except OSError:
+                return
+            if not data:
+                return
+            with self.lock:
+                self.output += data
+
+    def received(self):
+        with self.lock:
+            return bytes(self.output)
+
+    def modes(self):
+        return termios.tcgetattr(self.slave)
+
+    def stop_output(self, stopped=True):
+        """The terminal takes no more output, as after Ctrl+S on a terminal that honours it."""
+        termios.tcflow(self.slave, termios.TCOOFF if stopped else termios.TCOON)
+
+    def set_nonblocking(self):
+        """Non-blocking for everyone sharing the terminal, the game included."""
+        flags = fcntl.fcntl(self.slave, fcntl.F_GETFL)
+        fcntl.fcntl(self.slave, fcntl.F_SETFL, flags | os.O_NONBLOCK)
+
+    def wait_for(self, test, needle, timeout=5.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if needle in self.received():
+                return
+            time.sleep(0.01)
+        test.fail("no %r from the game within %.1f s" % (needle, timeout))
+
+
+def start_on_pty(test, work, terminal, output=None):
+    """The game with the terminal as its controlling terminal and input; output to another one if given."""
+    out = (output or terminal).slave
+
+    def own_session():
+        os.setsid()
+        fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+
+    process = subprocess.Popen([BINARY], cwd=work, stdin=terminal.slave, stdout=out, stderr=out,
+                               preexec_fn=own_session, env=dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8"))
+    test.addCleanup(lambda: process.poll() is None and process.kill())
+    return process
 
 
 SIGNAL_STATUS = {sig: 128 + sig for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT)}

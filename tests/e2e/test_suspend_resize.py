@@ -25,22 +25,44 @@ def expected_field(hero_at):
 
 
 class Suspend(unittest.TestCase):
-    def test_ctrl_z_and_fg_restore_and_repaint_every_time(self):
+    # Under make (and any wrapper) the wrapper stops at the same moment as the game and the
+    # shell reports the stop at once: the terminal must be the shell's again by then.
+    LAUNCHERS = [
+        ("direct", "./console-rpg"),
+        ("make", "make --no-print-directory run"),
+        ("sh -c", "sh -c './console-rpg; echo'"),
+    ]
+
+    def test_ctrl_z_gives_a_working_prompt_and_fg_repaints_every_time(self):
+        for name, launch in self.LAUNCHERS:
+            with self.subTest(launcher=name):
+                self.suspend_and_resume(name, launch)
+
+    def suspend_and_resume(self, name, launch):
         work = make_work_dir(self)
-        tmux = Tmux(self, "suspend", "cd %s && exec bash --norc --noprofile -i" % work, env={"PS1": "$ "})
-        tmux.send("stty -g > before; %s" % BINARY, "Enter")
+        os.symlink(BINARY, os.path.join(work, "console-rpg"))
+        with open(os.path.join(work, "Makefile"), "w") as f:
+            f.write("run:\n\tcd . && ./console-rpg\n")
+        tmux = Tmux(self, "suspend-" + name.replace(" ", ""),
+                    "cd %s && PS1='$ ' exec bash --norc --noprofile -i" % work)
+        tmux.send("stty -g > before; %s" % launch, "Enter")
         hero = (30, 8)
-        screen = tmux.wait_for(lambda s: find_in(s, HERO) == hero, what="the field")
+        tmux.wait_for(lambda s: find_in(s, HERO) == hero, what="the field")
         for n in range(SUSPENDS):
             # Move between suspensions, so the repaint must show the present state.
             key, hero = ("Left", (28, 8)) if n % 2 == 0 else ("Right", (30, 8))
             tmux.send(key)
             tmux.wait_for(lambda s: find_in(s, HERO) == hero, what="the move before suspend %d" % n)
             tmux.send("C-z")
-            tmux.wait_for(lambda s: any("Stopped" in line for line in s) and HERO not in "".join(s),
-                          what="the shell after suspend %d" % n)
+            tmux.wait_for(lambda s: bool(s) and any("Stopped" in line for line in s) and HERO not in "".join(s)
+                          and [line for line in s if line.strip()][-1] == "$", what="the prompt after suspend %d" % n)
             self.assertEqual(tmux.query("#{alternate_on}"), "0")
-            tmux.send("stty -g > during-%d; fg" % n, "Enter")
+            command = "stty -g > during-%d; echo typed-%d" % (n, n)
+            tmux.send(command, "Enter")
+            screen = tmux.wait_for(lambda s: "typed-%d" % n in s, what="the typed command's output %d" % n)
+            self.assertEqual([line for line in screen if command in line], ["$ " + command],
+                             "the command line shows once, as typed, after suspend %d" % n)
+            tmux.send("fg", "Enter")
             screen = tmux.wait_for(lambda s: find_in(s, HERO) == hero and find_in(s, PAWN) == (8, 3),
                                    what="the repaint after resume %d" % n)
             self.assertEqual([row.rstrip() for row in screen[:19]], expected_field(hero), "resume %d" % n)

@@ -2,9 +2,18 @@
 
 import os
 import signal
+import tempfile
+import threading
+import time
 import unittest
 
-from harness import HERO, SIGNAL_STATUS, Tmux, game_pid, make_work_dir, wait_for_file
+from harness import HERO, Pty, Tmux, game_pid, make_work_dir, start_on_pty, wait_for_file
+
+# Every signal whose default action ends the process, besides the keyboard's own.
+FATAL_SIGNALS = [signal.SIGTERM, signal.SIGHUP, signal.SIGUSR1, signal.SIGUSR2, signal.SIGALRM,
+                 signal.SIGVTALRM, signal.SIGPROF, signal.SIGXCPU, signal.SIGXFSZ, signal.SIGABRT,
+                 signal.SIGSEGV, signal.SIGBUS, signal.SIGFPE, signal.SIGILL, signal.SIGTRAP, signal.SIGSYS,
+                 signal.SIGIO, signal.SIGPWR, signal.SIGPIPE, signal.SIGRTMIN, signal.SIGRTMAX]
 
 
 class TerminalRestore(unittest.TestCase):
@@ -12,7 +21,7 @@ class TerminalRestore(unittest.TestCase):
         # The wrapping shell ignores the keyboard's signals so that it lives on
         # to record the game's status and the terminal's modes afterwards, and
         # stays so the pane's state is read from a live pane.
-        command = ("cd %s && trap : INT QUIT && stty -g > before && echo shell-marker && "
+        command = ("cd %s && ulimit -c 0 && trap : INT QUIT && stty -g > before && echo shell-marker && "
                    "./console-rpg; echo $? > rc.tmp && stty -g > after && mv rc.tmp rc; sleep 60") % work
         tmux = Tmux(self, name, command)
         return tmux
@@ -29,24 +38,40 @@ class TerminalRestore(unittest.TestCase):
         self.assertIn("shell-marker", screen, "the shell's screen was not brought back")
         self.assertNotIn(HERO, screen)
 
+    def start_field(self, name):
+        work = make_work_dir(self)
+        os.symlink(os.environ.get("CONSOLE_RPG", ""), os.path.join(work, "console-rpg"))
+        tmux = self.start(name, work)
+        tmux.wait_for(lambda s: HERO in "".join(s), what="the field")
+        self.assertEqual(tmux.query("#{alternate_on}"), "1")
+        pid = game_pid(tmux.pane_pid())
+        self.assertIsNotNone(pid)
+        return work, tmux, pid
+
     def test_signals_restore_the_terminal_and_end_with_their_own_status(self):
-        ways = [
-            ("ctrl-c", lambda tmux, pid: tmux.send("C-c"), signal.SIGINT),
-            ("ctrl-backslash", lambda tmux, pid: tmux.send("C-\\"), signal.SIGQUIT),
-            ("sigterm", lambda tmux, pid: os.kill(pid, signal.SIGTERM), signal.SIGTERM),
-            ("sighup", lambda tmux, pid: os.kill(pid, signal.SIGHUP), signal.SIGHUP),
-        ]
+        ways = [("ctrl-c", lambda tmux, pid: tmux.send("C-c"), signal.SIGINT),
+                ("ctrl-backslash", lambda tmux, pid: tmux.send("C-\\"), signal.SIGQUIT)]
+        ways += [(sig.name, lambda tmux, pid, sig=sig: os.kill(pid, sig), sig) for sig in FATAL_SIGNALS]
         for name, end, sig in ways:
             with self.subTest(way=name):
-                work = make_work_dir(self)
-                os.symlink(os.environ.get("CONSOLE_RPG", ""), os.path.join(work, "console-rpg"))
-                tmux = self.start(name, work)
-                tmux.wait_for(lambda s: HERO in "".join(s), what="the field")
-                self.assertEqual(tmux.query("#{alternate_on}"), "1")
-                pid = game_pid(tmux.pane_pid())
-                self.assertIsNotNone(pid)
+                work, tmux, pid = self.start_field(name)
                 end(tmux, pid)
-                self.check_restored(tmux, work, SIGNAL_STATUS[sig])
+                self.check_restored(tmux, work, 128 + sig)
+
+    def test_ctrl_c_ends_the_game_at_once_after_a_huge_paste(self):
+        # A paste that filled the terminal's input buffer used to hold Ctrl+C back behind it.
+        work, tmux, pid = self.start_field("paste")
+        with tempfile.NamedTemporaryFile(suffix=".paste") as paste:
+            paste.write(b"\x1b[D\x1b[C" * (2 * 1024 * 1024 // 6))
+            paste.flush()
+            tmux._tmux("load-buffer", "-b", "flood", paste.name)
+        tmux._tmux("paste-buffer", "-r", "-b", "flood")
+        tmux.send("C-c")
+        sent = time.monotonic()
+        status = wait_for_file(os.path.join(work, "rc"), timeout=10)
+        self.assertIsNotNone(status, "the game did not end")
+        self.assertLess(time.monotonic() - sent, 0.5, "Ctrl+C took too long")
+        self.check_restored(tmux, work, 130)
 
     def test_the_fatal_stops_restore_the_terminal(self):
         work = make_work_dir(self)
@@ -54,6 +79,42 @@ class TerminalRestore(unittest.TestCase):
         os.remove(os.path.join(work, "test.txt"))
         tmux = self.start("nomap", work)
         self.check_restored(tmux, work, 255)
+
+
+class StalledOutput(unittest.TestCase):
+    """A terminal that takes no output must never hold the game's end, nor keep the input raw."""
+
+    def end_with_sigterm(self, keyboard, process, before):
+        process.send_signal(signal.SIGTERM)
+        status = process.wait(timeout=5)
+        ended = time.monotonic()
+        self.assertEqual(status, -signal.SIGTERM)
+        self.assertEqual(keyboard.modes(), before, "the keyboard's terminal modes were not restored")
+        return ended
+
+    def test_sigterm_ends_the_game_within_a_second_whatever_the_output_does(self):
+        for case in ("stopped", "second terminal", "non-blocking"):
+            with self.subTest(case=case):
+                keyboard = Pty(self)
+                screen = Pty(self) if case == "second terminal" else keyboard
+                if case == "non-blocking":
+                    screen.set_nonblocking()
+                before = keyboard.modes()
+                process = start_on_pty(self, make_work_dir(self), keyboard, screen)
+                screen.wait_for(self, HERO.encode())
+                screen.stop_output()
+                os.write(keyboard.master, b"\x1b[D\x1b[C" * 50)  # frames back up behind the stop
+                time.sleep(0.3)
+                started = time.monotonic()
+                if case == "non-blocking":
+                    # The terminal reads again soon after: the way out must wait for it.
+                    timer = threading.Timer(0.03, screen.stop_output, args=(False,))
+                    timer.start()
+                    self.addCleanup(timer.cancel)
+                ended = self.end_with_sigterm(keyboard, process, before)
+                self.assertLess(ended - started, 1.0)
+                if case == "non-blocking":
+                    screen.wait_for(self, b"\x1b[?1049l", timeout=1)
 
 
 if __name__ == "__main__":

@@ -32,9 +32,12 @@ namespace {
 using namespace platform;
 using namespace posix_terminal;
 
-// Read no more at once than the key queue can always take: one byte makes at
-// most two codes.
-constexpr size_t Read_Chunk = Key_Decoder::Queue_Capacity / 2;
+// Everything the terminal holds is read at every poll and only the decoder's
+// short queue of whole keys is kept, so a paste can never fill the system's
+// input buffer, where it would hold back even Ctrl+C. Input that never ends
+// (a pipe from `yes`) is read no more than this much a poll.
+constexpr size_t Read_Chunk = 4096;
+constexpr int Most_Reads_Per_Poll = 64;
 
 struct Terminal_State {
     bool started = false;
@@ -47,7 +50,11 @@ struct Terminal_State {
 Terminal_State terminal;
 
 void Drain(Output_Bytes& out) {
-    Write_All(STDOUT_FILENO, out.data.data(), out.length);
+    if (terminal.screen.full_screen) {
+        Write_Frame(STDOUT_FILENO, out.data.data(), out.length);
+    } else {
+        Write_All(STDOUT_FILENO, out.data.data(), out.length);
+    }
     out.length = 0;
 }
 
@@ -77,15 +84,11 @@ void Take_Over() {
 
 // Acts on what the signal handlers recorded, outside of them.
 void Serve_Signals() {
-    if (!terminal.screen.full_screen) return;
-    if (Take_Suspend_Request()) {
-        Session_Suspend();
-        View_Invalidate(terminal.screen.view);
-    }
     if (Take_Continue_Notice()) {
         Session_Reclaim();
         View_Invalidate(terminal.screen.view);
     }
+    if (!terminal.screen.full_screen) return;
     if (Take_Resize_Notice() || terminal.screen.view.repaint_pending) {
         const Terminal_Size size = Query_Size();
         View_Resize(terminal.screen.view, size.columns, size.rows);
@@ -126,14 +129,24 @@ void Poll_Input() {
     const int64_t now = Monotonic_Ms();
     const int64_t elapsed = terminal.last_poll_ms < 0 ? 0 : now - terminal.last_poll_ms;
     terminal.last_poll_ms = now;
-    // Keys still queued are taken first and the rest waits in the system's
-    // buffer. Time counts for an unfinished sequence only while nothing more
-    // is there to read: its next byte may be waiting behind the queued keys.
-    if (Decoder_Keys_Waiting(terminal.keys) > 0) return;
-    std::array<uint8_t, Read_Chunk> bytes{};
-    const size_t count = Read_Waiting_Bytes(bytes);
-    for (size_t i = 0; i < count; ++i) Decoder_Feed(terminal.keys, bytes[i]);
-    if (count == 0) Decoder_Tick(terminal.keys, static_cast<int>(elapsed > 1000 ? 1000 : elapsed));
+    std::array<uint8_t, Read_Chunk> bytes;
+    size_t total = 0;
+    for (int attempt = 0; attempt < Most_Reads_Per_Poll; ++attempt) {
+        const size_t count = Read_Waiting_Bytes(bytes);
+        if (count == 0) break;
+        total += count;
+        for (size_t i = 0; i < count; ++i) {
+            if (Is_Suspend_Key(bytes[i])) {
+                // What was typed before it is dropped with the terminal's
+                // input as the game stops.
+                Session_Suspend();
+                return;
+            }
+            if (terminal.screen.full_screen) Decoder_Feed(terminal.keys, bytes[i]);
+        }
+    }
+    // Time counts for an unfinished sequence only while nothing more came.
+    if (total == 0) Decoder_Tick(terminal.keys, static_cast<int>(elapsed > 1000 ? 1000 : elapsed));
 }
 
 }  // namespace
@@ -175,6 +188,13 @@ int Take_Key() {
 
 void Pause_Ms(int milliseconds) {
     Start();
+    // Before the game takes the screen over, a pause is the missing-file
+    // notice's wait: keys typed meanwhile must not show on it or reach the
+    // shell afterwards.
+    if (!terminal.screen.full_screen) {
+        Session_Hold_Keys();
+        Poll_Input();
+    }
     Flush();
     if (milliseconds <= 0) return;
     timespec wanted{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1'000'000L};

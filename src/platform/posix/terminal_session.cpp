@@ -1,9 +1,11 @@
 #include "platform/posix/terminal_session.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
-#include <sys/select.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <array>
@@ -15,126 +17,280 @@ namespace posix_terminal {
 
 namespace {
 
+// What the terminal is set to: each state undoes to the one before.
+enum Terminal_Mode : int {
+    Mode_As_Found = 0,  // the player's own modes and screen
+    Mode_Keys_Held = 1,  // the player's screen, echo off (the notice's wait)
+    Mode_Game = 2,       // game modes, the alternate screen, cursor hidden
+};
+
 // Shared with the signal handlers.
-volatile sig_atomic_t taken_over = 0;
-volatile sig_atomic_t on_alternate_screen = 0;
-volatile sig_atomic_t suspend_requested = 0;
+volatile sig_atomic_t mode_set = Mode_As_Found;     // what the terminal is set to now
+volatile sig_atomic_t mode_wanted = Mode_As_Found;  // what the game asked for last
+volatile sig_atomic_t suspensions = 0;              // counts the stops on Ctrl+Z
 volatile sig_atomic_t continued = 0;
 volatile sig_atomic_t resized = 0;
+
+// The byte the terminal sends for the player's suspend key (Ctrl+Z unless
+// set otherwise), read as a key while the game holds the terminal; 0: none.
+uint8_t suspend_key = 0;
 
 bool input_is_terminal = false;
 bool output_is_terminal = false;
 bool modes_saved = false;
 bool handlers_installed = false;
 termios saved_modes{};
+termios held_modes{};
 termios game_modes{};
 
-constexpr std::array<int, 5> Ending_Signals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
-// The screen is cleared by the first frame drawn on it.
+// The screen is cleared by the first frame drawn on it. Leaving clears the
+// game's screen first: a terminal without an alternate screen (GNU screen as
+// it comes) would otherwise keep the field under the shell's prompt.
 constexpr std::string_view Enter_Game_Screen_Bytes = "\x1b[?1049h\x1b[?25l";
-constexpr std::string_view Leave_Game_Screen = "\x1b[?25h\x1b[?1049l";
+constexpr std::string_view Leave_Game_Screen_Bytes = "\x1b[H\x1b[2J\x1b[?25h\x1b[?1049l";
 
-// write() until done; nothing else, so a signal handler may call it.
-void Write_From_Handler(std::string_view text) {
+// How long a way out waits for a terminal that does not take its output.
+constexpr int Leave_Wait_Ms = 100;
+
+// ---- Async-signal-safe helpers ----------------------------------------------
+
+int64_t Monotonic_Ms() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
+
+// write() with a deadline: the descriptor is made non-blocking for the while
+// (and put back), so a full or stopped terminal costs at most `wait_ms`.
+void Write_Bounded(int descriptor, std::string_view text, int wait_ms) {
+    const int flags = fcntl(descriptor, F_GETFL);
+    const bool blocking = flags >= 0 && (flags & O_NONBLOCK) == 0;
+    if (blocking) fcntl(descriptor, F_SETFL, flags | O_NONBLOCK);
+    const int64_t deadline = Monotonic_Ms() + wait_ms;
     const char* next = text.data();
     size_t left = text.size();
     while (left > 0) {
-        const ssize_t written = write(STDOUT_FILENO, next, left);
+        const ssize_t written = write(descriptor, next, left);
         if (written > 0) {
             next += written;
             left -= static_cast<size_t>(written);
-        } else if (written < 0 && errno == EINTR) {
             continue;
-        } else {
-            return;
         }
+        if (written < 0 && errno == EINTR) continue;
+        const int64_t remaining = deadline - Monotonic_Ms();
+        if (written == 0 || (errno != EAGAIN && errno != EWOULDBLOCK) || remaining <= 0) break;
+        pollfd writable{descriptor, POLLOUT, 0};
+        poll(&writable, 1, static_cast<int>(remaining));
     }
+    if (blocking) fcntl(descriptor, F_SETFL, flags);
 }
 
 // Sets the terminal's modes even from a background process group: giving the
-// terminal back must not stop the process on SIGTTOU.
-void Set_Modes_Unstoppable(const termios& modes, int when) {
+// terminal back must not stop the process on SIGTTOU. TCSANOW: waiting for
+// the output to drain could wait for ever on a terminal that does not read.
+void Set_Modes_Unstoppable(const termios& modes, bool drop_unread_keys) {
     struct sigaction ignore {};
     struct sigaction previous {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     sigaction(SIGTTOU, &ignore, &previous);
-    while (tcsetattr(STDIN_FILENO, when, &modes) != 0 && errno == EINTR) {
+    while (tcsetattr(STDIN_FILENO, TCSANOW, &modes) != 0 && errno == EINTR) {
     }
+    // Keys typed for the game are not left for the shell to run.
+    if (drop_unread_keys) tcflush(STDIN_FILENO, TCIFLUSH);
     sigaction(SIGTTOU, &previous, nullptr);
 }
 
-termios Game_Modes(const termios& saved) {
-    termios modes = saved;
-    // No line editing, no echo, no literal-next or discard keys, no output
-    // flow control (Ctrl+S must not freeze the screen). ISIG stays, so Ctrl+C,
-    // Ctrl+\ and Ctrl+Z still signal.
-    modes.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | IEXTEN));
-    modes.c_iflag &= static_cast<tcflag_t>(~IXON);
-    modes.c_cc[VMIN] = 0;
-    modes.c_cc[VTIME] = 0;
-    return modes;
-}
-
-void Enter_Game_Screen() {
-    taken_over = 1;  // from here on a signal puts everything back
-    if (modes_saved) {
-        // From a background process group this stops on SIGTTOU until the
-        // game is brought to the foreground, as it should.
-        while (tcsetattr(STDIN_FILENO, TCSANOW, &game_modes) != 0 && errno == EINTR) {
-        }
+void Give_Back() {
+    const int saved_errno = errno;
+    const sig_atomic_t was = mode_set;
+    mode_set = Mode_As_Found;
+    if (was != Mode_As_Found) {
+        if (modes_saved) Set_Modes_Unstoppable(saved_modes, true);
+        if (was == Mode_Game) Write_Bounded(STDOUT_FILENO, Leave_Game_Screen_Bytes, Leave_Wait_Ms);
     }
-    on_alternate_screen = 1;
-    Write_All(STDOUT_FILENO, reinterpret_cast<const uint8_t*>(Enter_Game_Screen_Bytes.data()),
-              Enter_Game_Screen_Bytes.size());
+    errno = saved_errno;
 }
 
-// ---- Signal handlers --------------------------------------------------------
+// ---- Signal handlers ---------------------------------------------------------
+
+// Every signal whose default action ends the process. SIGKILL cannot be
+// caught; the real-time signals are added when the handlers are installed.
+constexpr std::initializer_list<int> Ending_Signals = {
+    SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP,   SIGABRT, SIGBUS,  SIGFPE,  SIGUSR1, SIGSEGV,
+    SIGUSR2, SIGPIPE, SIGALRM, SIGTERM, SIGXCPU,   SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGIO
+    SIGIO,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+#ifdef SIGEMT
+    SIGEMT,
+#endif
+#ifdef SIGLOST
+    SIGLOST,
+#endif
+};
 
 extern "C" void On_Ending_Signal(int signal_number) {
-    Session_Restore();
+    Give_Back();
     struct sigaction default_action {};
     default_action.sa_handler = SIG_DFL;
     sigemptyset(&default_action.sa_mask);
     sigaction(signal_number, &default_action, nullptr);
     // Blocked while this handler runs; delivered with its default action as
-    // the handler returns, so the process ends with the signal's own status.
+    // the handler returns, so the process ends with the signal's own status
+    // (and its core dump, where the default makes one).
     raise(signal_number);
 }
 
-extern "C" void On_Suspend_Key(int) { suspend_requested = 1; }
+// Stops the process here, as Ctrl+Z does by default, until it is continued.
+void Stop_Now() {
+    struct sigaction stop {};
+    struct sigaction ours {};
+    stop.sa_handler = SIG_DFL;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGTSTP, &stop, &ours);
+    sigset_t only_stop;
+    sigset_t previous;
+    sigemptyset(&only_stop);
+    sigaddset(&only_stop, SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &only_stop, &previous);
+    raise(SIGTSTP);
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    sigaction(SIGTSTP, &ours, nullptr);
+}
+
+// Make and the shell stop at the same moment as the game and the shell prints
+// at once: the terminal must be back before the loop could ever get to it.
+extern "C" void On_Suspend_Key(int) {
+    const int saved_errno = errno;
+    Give_Back();
+    suspensions = suspensions + 1;
+    Stop_Now();
+    continued = 1;  // the loop takes the terminal over again and repaints
+    errno = saved_errno;
+}
+
 extern "C" void On_Continue(int) { continued = 1; }
 extern "C" void On_Resize(int) { resized = 1; }
+
+// A stack of its own for the handlers, so a crash from a stack overflow still
+// gives the terminal back.
+alignas(16) std::array<char, 64 * 1024> handler_stack;
 
 bool Is_Ignored(int signal_number) {
     struct sigaction current {};
     return sigaction(signal_number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
 }
 
-void Install(int signal_number, void (*handler)(int), bool keep_ignored) {
-    if (keep_ignored && Is_Ignored(signal_number)) return;  // e.g. SIGHUP under nohup
+void Install(int signal_number, void (*handler)(int), const sigset_t& blocked) {
+    // A signal ignored when the game started (SIGHUP under nohup, SIGINT in a
+    // background job of a script) stays ignored.
+    if (Is_Ignored(signal_number)) return;
     struct sigaction action {};
     action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    // One restore at a time: no ending signal interrupts another's handler.
-    for (int ending : Ending_Signals) sigaddset(&action.sa_mask, ending);
-    action.sa_flags = 0;
+    action.sa_mask = blocked;  // one restore at a time: no handler interrupts another
+    action.sa_flags = SA_ONSTACK;
     sigaction(signal_number, &action, nullptr);
 }
 
 void Install_Handlers() {
     if (handlers_installed) return;
     handlers_installed = true;
-    for (int signal_number : Ending_Signals) Install(signal_number, On_Ending_Signal, true);
-    Install(SIGTSTP, On_Suspend_Key, true);
-    Install(SIGCONT, On_Continue, false);
-    Install(SIGWINCH, On_Resize, false);
+    stack_t alternate{};
+    alternate.ss_sp = handler_stack.data();
+    alternate.ss_size = handler_stack.size();
+    sigaltstack(&alternate, nullptr);
+
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    for (int signal_number : Ending_Signals) sigaddset(&blocked, signal_number);
+    for (int signal_number = SIGRTMIN; signal_number <= SIGRTMAX; ++signal_number) sigaddset(&blocked, signal_number);
+    sigaddset(&blocked, SIGTSTP);
+    sigaddset(&blocked, SIGCONT);
+
+    for (int signal_number : Ending_Signals) Install(signal_number, On_Ending_Signal, blocked);
+    for (int signal_number = SIGRTMIN; signal_number <= SIGRTMAX; ++signal_number) {
+        Install(signal_number, On_Ending_Signal, blocked);
+    }
+    Install(SIGTSTP, On_Suspend_Key, blocked);
+    Install(SIGCONT, On_Continue, blocked);
+    Install(SIGWINCH, On_Resize, blocked);
 }
 
 bool Take(volatile sig_atomic_t& flag) {
     if (flag == 0) return false;
     flag = 0;
     return true;
+}
+
+// The suspend key comes to the game as a byte instead of as a signal: a
+// signal from the terminal stops make or a wrapping shell at the same moment
+// as the game, and the shell then prints its prompt and sets its own modes
+// while the game is still giving the terminal back. Read as a key, the game
+// gives the terminal back first and then stops its whole process group.
+void Take_Suspend_Key(termios& modes) {
+    const cc_t key = saved_modes.c_cc[VSUSP];
+    if ((saved_modes.c_lflag & ISIG) == 0 || key == _POSIX_VDISABLE || Is_Ignored(SIGTSTP)) return;
+    suspend_key = key;
+    modes.c_cc[VSUSP] = _POSIX_VDISABLE;
+}
+
+void Save_Modes() {
+    if (modes_saved || !input_is_terminal || tcgetattr(STDIN_FILENO, &saved_modes) != 0) return;
+    modes_saved = true;
+    // No line editing, no echo, no literal-next or discard keys. ISIG stays,
+    // so Ctrl+C and Ctrl+\ still signal.
+    termios keys = saved_modes;
+    keys.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | IEXTEN));
+    keys.c_cc[VMIN] = 0;
+    keys.c_cc[VTIME] = 0;
+    Take_Suspend_Key(keys);
+    held_modes = keys;
+    game_modes = keys;
+    // No output flow control either: Ctrl+S must not freeze the field.
+    game_modes.c_iflag &= static_cast<tcflag_t>(~IXON);
+}
+
+// Sets the modes the game asked for. From a background process group this
+// stops on SIGTTOU until the game is brought to the foreground, as it should.
+void Apply(int wanted) {
+    mode_set = wanted;  // from here on a signal puts everything back
+    if (modes_saved) {
+        const termios& modes = wanted == Mode_Game ? game_modes : held_modes;
+        while (tcsetattr(STDIN_FILENO, TCSANOW, &modes) != 0 && errno == EINTR) {
+        }
+    }
+    if (wanted == Mode_Game) {
+        Write_All(STDOUT_FILENO, reinterpret_cast<const uint8_t*>(Enter_Game_Screen_Bytes.data()),
+                  Enter_Game_Screen_Bytes.size());
+    }
+}
+
+void Write_Until(int descriptor, const uint8_t* data, size_t length, bool stop_on_suspension) {
+    const sig_atomic_t suspensions_before = suspensions;
+    while (length > 0) {
+        if (stop_on_suspension && suspensions != suspensions_before) return;
+        const ssize_t written = write(descriptor, data, length);
+        if (written > 0) {
+            data += written;
+            length -= static_cast<size_t>(written);
+            continue;
+        }
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // Someone made the descriptor non-blocking: wait until it drains.
+            pollfd writable{descriptor, POLLOUT, 0};
+            poll(&writable, 1, -1);
+            continue;
+        }
+        return;
+    }
 }
 
 }  // namespace
@@ -146,48 +302,40 @@ void Session_Init() {
 
 bool Output_Is_Terminal() { return output_is_terminal; }
 
-void Session_Take_Over() {
-    if (taken_over != 0) return;
-    if (input_is_terminal && tcgetattr(STDIN_FILENO, &saved_modes) == 0) {
-        modes_saved = true;
-        game_modes = Game_Modes(saved_modes);
-    }
+void Session_Hold_Keys() {
+    if (mode_wanted != Mode_As_Found) return;
+    Save_Modes();
     Install_Handlers();
-    Enter_Game_Screen();
+    mode_wanted = Mode_Keys_Held;
+    Apply(Mode_Keys_Held);
+}
+
+void Session_Take_Over() {
+    if (mode_wanted == Mode_Game) return;
+    Save_Modes();
+    Install_Handlers();
+    mode_wanted = Mode_Game;
+    Apply(Mode_Game);
 }
 
 void Session_Restore() {
-    const int saved_errno = errno;
-    if (taken_over != 0) {
-        taken_over = 0;
-        if (on_alternate_screen != 0) {
-            on_alternate_screen = 0;
-            Write_From_Handler(Leave_Game_Screen);
-        }
-        // Keys typed for the game are not left for the shell to read.
-        if (modes_saved) Set_Modes_Unstoppable(saved_modes, TCSAFLUSH);
-    }
-    errno = saved_errno;
+    mode_wanted = Mode_As_Found;
+    Give_Back();
 }
 
+bool Is_Suspend_Key(uint8_t byte) { return suspend_key != 0 && byte == suspend_key && mode_set != Mode_As_Found; }
+
 void Session_Suspend() {
-    Session_Restore();
-    struct sigaction stop {};
-    struct sigaction previous {};
-    stop.sa_handler = SIG_DFL;
-    sigemptyset(&stop.sa_mask);
-    sigaction(SIGTSTP, &stop, &previous);
-    raise(SIGTSTP);  // the process stops here until it is continued
-    sigaction(SIGTSTP, &previous, nullptr);
-    continued = 0;
-    Enter_Game_Screen();
+    Give_Back();
+    // The whole process group, make or a wrapping shell included, stops now
+    // that the terminal is back; the game's own handler stops the game.
+    kill(0, SIGTSTP);
 }
 
 void Session_Reclaim() {
-    if (taken_over != 0) Enter_Game_Screen();
+    if (mode_wanted != Mode_As_Found) Apply(mode_wanted);
 }
 
-bool Take_Suspend_Request() { return Take(suspend_requested); }
 bool Take_Continue_Notice() { return Take(continued); }
 bool Take_Resize_Notice() { return Take(resized); }
 
@@ -201,25 +349,8 @@ Terminal_Size Query_Size() {
     return {80, 24};
 }
 
-void Write_All(int descriptor, const uint8_t* data, size_t length) {
-    while (length > 0) {
-        const ssize_t written = write(descriptor, data, length);
-        if (written > 0) {
-            data += written;
-            length -= static_cast<size_t>(written);
-            continue;
-        }
-        if (written < 0 && errno == EINTR) continue;
-        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            // Someone made the descriptor non-blocking: wait until it drains.
-            fd_set writable;
-            FD_ZERO(&writable);
-            FD_SET(descriptor, &writable);
-            select(descriptor + 1, nullptr, &writable, nullptr, nullptr);
-            continue;
-        }
-        return;
-    }
-}
+void Write_All(int descriptor, const uint8_t* data, size_t length) { Write_Until(descriptor, data, length, false); }
+
+void Write_Frame(int descriptor, const uint8_t* data, size_t length) { Write_Until(descriptor, data, length, true); }
 
 }  // namespace posix_terminal
