@@ -11,6 +11,7 @@
 #include "glyph_fixture.h"
 #include "platform/core/cp932_glyphs.h"
 #include "platform/core/plain_text.h"
+#include "platform/posix/glyph_conversion.h"
 
 namespace {
 
@@ -34,6 +35,45 @@ TEST(Cp932_Glyphs, Convert_The_Game_Characters_To_Utf8) {
         {0xB1, "\xef\xbd\xb1"},  // ｱ half-width katakana, one byte and one column
     };
     for (const auto& [code, utf8] : cases) EXPECT_EQ(Glyph(code), utf8) << std::hex << code;
+}
+
+// Each locale's terminal gets its own character set, and never a byte from
+// 0x80 to 0x9F that it would read as a control code (0x9B is CSI, 0x9D OSC).
+TEST(Cp932_Glyphs, Each_Locale_Gets_Its_Own_Character_Set_And_No_C1_Control) {
+    const struct {
+        const char* code_set;
+        const char* hero;  // ●
+        const char* kana;  // ｱ
+        platform::Input_Encoding keys;
+        bool allows_c1_range;  // bytes 0x80..0x9F are characters' own bytes there
+    } cases[] = {
+        {"ANSI_X3.4-1968", "\xe2\x97\x8f", "\xef\xbd\xb1", platform::Input_Encoding::Utf8, true},
+        {"UTF-8", "\xe2\x97\x8f", "\xef\xbd\xb1", platform::Input_Encoding::Utf8, true},
+        {"SHIFT_JIS", "\x81\x9c", "\xb1", platform::Input_Encoding::Shift_Jis, true},
+        {"EUC-JP", "\xa1\xfc", "\x8e\xb1", platform::Input_Encoding::Utf8, false},
+        {"ISO-8859-1", "?", "?", platform::Input_Encoding::Utf8, false},
+        {"KOI8-R", "?", "?", platform::Input_Encoding::Utf8, false},
+        {"NO-SUCH-SET", "?", "?", platform::Input_Encoding::Utf8, false},
+    };
+    auto glyphs = std::make_unique<Glyph_Table>();
+    for (const auto& c : cases) {
+        EXPECT_EQ(posix_terminal::Load_Glyphs_For(c.code_set, *glyphs), c.keys) << c.code_set;
+        EXPECT_EQ(Glyph_Of(*glyphs, 0x819C), c.hero) << c.code_set;
+        EXPECT_EQ(Glyph_Of(*glyphs, 0xB1), c.kana) << c.code_set;
+        EXPECT_EQ(Glyph_Of(*glyphs, 'A'), "A") << c.code_set;
+        if (c.allows_c1_range) continue;
+        int controls = 0;
+        const auto count = [&controls](const platform::Glyph_Bytes& glyph) {
+            // EUC's single shifts SS2 and SS3 start characters of their own.
+            const bool shift = glyph.length > 0 && (glyph.bytes[0] == 0x8E || glyph.bytes[0] == 0x8F);
+            for (int i = shift ? 1 : 0; i < glyph.length; ++i) controls += glyph.bytes[i] >= 0x80 && glyph.bytes[i] <= 0x9F;
+        };
+        for (const auto& glyph : glyphs->singles) count(glyph);
+        for (const auto& row : glyphs->pairs) {
+            for (const auto& glyph : row) count(glyph);
+        }
+        EXPECT_EQ(controls, 0) << c.code_set;
+    }
 }
 
 TEST(Cp932_Glyphs, Bytes_That_Are_No_Character_Have_No_Glyph) {

@@ -9,23 +9,38 @@ int Lead_Index(uint8_t lead) { return lead <= 0x9F ? lead - 0x81 : lead - 0xE0 +
 int Trail_Index(uint8_t trail) { return trail - 0x40; }
 
 // A converter's output goes to the terminal as it is, so it must hold no
-// control byte: not C0, not DEL, and not a C1 control in UTF-8 (C2 80..C2 9F),
-// which some terminals obey as commands.
-bool Is_Printable_Output(const uint8_t* bytes, int length) {
-    for (int i = 0; i < length; ++i) {
-        if (bytes[i] < 0x20 || bytes[i] == 0x7F) return false;
-        if (bytes[i] == 0xC2 && i + 1 < length && bytes[i + 1] >= 0x80 && bytes[i + 1] <= 0x9F) return false;
+// control byte: not C0, not DEL, and not a C1 control as the terminal's
+// character set would read one.
+bool Is_C1_Control(const uint8_t* bytes, int length, int i, Terminal_Charset charset) {
+    const uint8_t byte = bytes[i];
+    switch (charset) {
+        case Terminal_Charset::Utf8:
+            return byte == 0xC2 && i + 1 < length && bytes[i + 1] >= 0x80 && bytes[i + 1] <= 0x9F;
+        case Terminal_Charset::Shift_Jis:
+            return false;
+        case Terminal_Charset::Euc:
+            if (i == 0 && (byte == 0x8E || byte == 0x8F)) return false;
+            return byte >= 0x80 && byte <= 0x9F;
+        case Terminal_Charset::Other:
+            return byte >= 0x80 && byte <= 0x9F;
     }
     return true;
 }
 
-Glyph_Bytes Convert(Glyph_Converter convert, const uint8_t* in, int in_length) {
+bool Is_Printable_Output(const uint8_t* bytes, int length, Terminal_Charset charset) {
+    for (int i = 0; i < length; ++i) {
+        if (bytes[i] < 0x20 || bytes[i] == 0x7F || Is_C1_Control(bytes, length, i, charset)) return false;
+    }
+    return true;
+}
+
+Glyph_Bytes Convert(Glyph_Converter convert, Terminal_Charset charset, const uint8_t* in, int in_length) {
     Glyph_Bytes glyph;
     if (convert == nullptr) return glyph;
     std::array<uint8_t, 8> out{};
     const int length = convert(in, in_length, out.data(), static_cast<int>(out.size()));
     if (length <= 0 || length > static_cast<int>(glyph.bytes.size())) return glyph;
-    if (!Is_Printable_Output(out.data(), length)) return glyph;
+    if (!Is_Printable_Output(out.data(), length, charset)) return glyph;
     for (int i = 0; i < length; ++i) glyph.bytes[static_cast<size_t>(i)] = out[static_cast<size_t>(i)];
     glyph.length = static_cast<uint8_t>(length);
     return glyph;
@@ -44,13 +59,13 @@ const Glyph_Bytes& Pair_Glyph(const Glyph_Table& table, uint8_t lead, uint8_t tr
 
 }  // namespace
 
-void Fill_Glyph_Table(Glyph_Table& table, Glyph_Converter convert) {
+void Fill_Glyph_Table(Glyph_Table& table, Glyph_Converter convert, Terminal_Charset charset) {
     for (int byte = 0; byte < 256; ++byte) {
         const auto b = static_cast<uint8_t>(byte);
         Glyph_Bytes glyph;
         // Only the bytes that are characters on their own get one; whatever a
         // converter makes of 0x80, 0xA0 or 0xFD..0xFF, they stay placeholders.
-        if (Is_Cp932_Single(b)) glyph = convert ? Convert(convert, &b, 1) : (b < 0x80 ? Ascii_Glyph(b) : glyph);
+        if (Is_Cp932_Single(b)) glyph = convert ? Convert(convert, charset, &b, 1) : (b < 0x80 ? Ascii_Glyph(b) : glyph);
         table.singles[static_cast<size_t>(byte)] = glyph;
     }
     for (int lead = 0x81; lead <= 0xFC; ++lead) {
@@ -58,7 +73,7 @@ void Fill_Glyph_Table(Glyph_Table& table, Glyph_Converter convert) {
         for (int trail = 0x40; trail <= 0xFC; ++trail) {
             const std::array<uint8_t, 2> pair = {static_cast<uint8_t>(lead), static_cast<uint8_t>(trail)};
             Glyph_Bytes glyph;
-            if (Is_Cp932_Trail(pair[1])) glyph = Convert(convert, pair.data(), 2);
+            if (Is_Cp932_Trail(pair[1])) glyph = Convert(convert, charset, pair.data(), 2);
             table.pairs[static_cast<size_t>(Lead_Index(pair[0]))][static_cast<size_t>(Trail_Index(pair[1]))] = glyph;
         }
     }

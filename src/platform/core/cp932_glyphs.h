@@ -45,6 +45,15 @@ struct Glyph_Bytes {
 // encoding has no such character.
 using Glyph_Converter = int (*)(const uint8_t* in, int in_length, uint8_t* out, int out_capacity);
 
+// What the terminal's character set makes of the bytes 0x80 to 0x9F, which an
+// 8-bit terminal reads as control codes (0x9B as CSI, 0x9D as OSC).
+enum class Terminal_Charset : uint8_t {
+    Utf8,       // only inside characters; C2 80..C2 9F are the C1 controls
+    Shift_Jis,  // lead and trail bytes of double-byte characters
+    Euc,        // only SS2 and SS3 (0x8E, 0x8F), each starting a character
+    Other,      // controls: never sent
+};
+
 inline constexpr int Lead_Count = (0x9F - 0x81 + 1) + (0xFC - 0xE0 + 1);  // 60
 inline constexpr int Trail_Count = 0xFC - 0x40 + 1;                        // 189
 
@@ -54,10 +63,11 @@ struct Glyph_Table {
 };
 
 // Converts every single byte and every lead/trail pair once. A conversion
-// that fails, or that would put a control byte on the terminal, leaves the
-// entry empty, and the byte or pair is then drawn with placeholders. Without
-// a converter only printable ASCII has characters.
-void Fill_Glyph_Table(Glyph_Table& table, Glyph_Converter convert);
+// that fails, or that would put a control byte on a terminal of that
+// character set, leaves the entry empty, and the byte or pair is then drawn
+// with placeholders, one per column. Without a converter only printable ASCII
+// has characters.
+void Fill_Glyph_Table(Glyph_Table& table, Glyph_Converter convert, Terminal_Charset charset = Terminal_Charset::Utf8);
 
 // What one terminal column shows, as the renderer compares it:
 //   0x0020..0x00DF  a single-byte character, the byte itself

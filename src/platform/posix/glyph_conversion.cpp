@@ -47,19 +47,42 @@ void Read_Code_Set(std::array<char, 64>& code_set) {
     std::setlocale(LC_CTYPE, previous[0] != '\0' ? previous.data() : "C");
 }
 
-// "Shift_JIS", "SJIS", "shift-jis", "CP932", "Windows-31J", "PCK", ... all
-// name Shift-JIS; compared without case and punctuation.
-bool Names_Shift_Jis(const std::array<char, 64>& code_set) {
-    std::array<char, 64> squeezed{};
+// A code set name compared without case and punctuation: "Shift_JIS",
+// "shift-jis" and "SHIFTJIS" are one name.
+std::string_view Squeeze(const std::array<char, 64>& code_set, std::array<char, 64>& squeezed) {
     size_t length = 0;
     for (char c : code_set) {
         if (c == '\0') break;
         if (c == '-' || c == '_' || c == '.') continue;
         squeezed[length++] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     }
-    const std::string_view name(squeezed.data(), length);
+    return {squeezed.data(), length};
+}
+
+bool Names_Shift_Jis(std::string_view name) {
     return name.find("SJIS") != std::string_view::npos || name.find("SHIFTJIS") != std::string_view::npos ||
            name == "CP932" || name == "MS932" || name == "WINDOWS31J" || name == "PCK" || name == "IBM943";
+}
+
+// Plain ASCII is what the C and POSIX locales report; their terminals are
+// UTF-8 nowadays, so that is what the game writes there.
+bool Names_Ascii(std::string_view name) {
+    return name.empty() || name == "ANSIX341968" || name == "ASCII" || name == "USASCII" || name == "646" ||
+           name == "ISO646US";
+}
+
+struct Charset_Choice {
+    platform::Terminal_Charset charset;
+    const char* iconv_name;  // what to convert into
+};
+
+Charset_Choice Choose_Charset(const std::array<char, 64>& code_set) {
+    std::array<char, 64> squeezed{};
+    const std::string_view name = Squeeze(code_set, squeezed);
+    if (Names_Ascii(name) || name == "UTF8") return {platform::Terminal_Charset::Utf8, "UTF-8"};
+    if (Names_Shift_Jis(name)) return {platform::Terminal_Charset::Shift_Jis, code_set.data()};
+    if (name.substr(0, 3) == "EUC") return {platform::Terminal_Charset::Euc, code_set.data()};
+    return {platform::Terminal_Charset::Other, code_set.data()};
 }
 
 void Open_Converter(const char* to) {
@@ -74,15 +97,24 @@ void Open_Converter(const char* to) {
 platform::Input_Encoding Load_Glyphs(platform::Glyph_Table& table) {
     std::array<char, 64> code_set{};
     Read_Code_Set(code_set);
-    const bool shift_jis = Names_Shift_Jis(code_set);
-    Open_Converter(shift_jis ? code_set.data() : "UTF-8");
-    if (!Converter_Open() && shift_jis) Open_Converter("SHIFT_JIS");
+    return Load_Glyphs_For(code_set.data(), table);
+}
+
+platform::Input_Encoding Load_Glyphs_For(const char* code_set_name, platform::Glyph_Table& table) {
+    std::array<char, 64> code_set{};
+    std::strncpy(code_set.data(), code_set_name, code_set.size() - 1);
+    const Charset_Choice choice = Choose_Charset(code_set);
+    Open_Converter(choice.iconv_name);
+    if (!Converter_Open() && choice.charset == platform::Terminal_Charset::Shift_Jis) Open_Converter("SHIFT_JIS");
     // Without any converter only ASCII is drawn; everything else shows as
     // placeholders, still one column per byte.
-    platform::Fill_Glyph_Table(table, Converter_Open() ? Convert_With_Iconv : nullptr);
+    platform::Fill_Glyph_Table(table, Converter_Open() ? Convert_With_Iconv : nullptr, choice.charset);
     if (Converter_Open()) iconv_close(converter);
     converter = reinterpret_cast<iconv_t>(-1);
-    return shift_jis ? platform::Input_Encoding::Shift_Jis : platform::Input_Encoding::Utf8;
+    // Keys typed in any other character set are multi-byte or 8-bit
+    // characters, which the UTF-8 reading drops whole or byte by byte.
+    return choice.charset == platform::Terminal_Charset::Shift_Jis ? platform::Input_Encoding::Shift_Jis
+                                                                   : platform::Input_Encoding::Utf8;
 }
 
 }  // namespace posix_terminal

@@ -7,9 +7,14 @@
 
 namespace posix_terminal {
 
-// Fills the table through iconv: into UTF-8, or into the locale's own code set
-// when that is a Shift-JIS one. Returns how the terminal's keyboard input is
-// encoded.
+// Fills the table through iconv from the locale's character set: UTF-8 for
+// the C and POSIX locales (plain ASCII) and UTF-8 locales, otherwise the
+// locale's own set (Shift-JIS, EUC-JP, Latin-1, ...), where a character it
+// cannot show becomes a placeholder per column. Returns how the terminal's
+// keyboard input is encoded.
 platform::Input_Encoding Load_Glyphs(platform::Glyph_Table& table);
+
+// The same for a character set named as nl_langinfo(CODESET) names it.
+platform::Input_Encoding Load_Glyphs_For(const char* code_set, platform::Glyph_Table& table);
 
 }  // namespace posix_terminal
