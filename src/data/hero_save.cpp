@@ -16,12 +16,12 @@
 // A save must never lose the hero: the text goes to a new file beside the
 // hero file, which is flushed to the disk and then put in the old one's place
 // in one step. Any failure on the way removes the new file and leaves the old
-// one as it was.
+// one as it was. The new file keeps the old one's permissions; a symbolic
+// link is written through, but a hard link is split, as by any such save.
 
 #include "data/hero_save.h"
 
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -120,28 +120,6 @@ bool Name_Reads_Back(const std::array<char, 30>& name) {
     return true;
 }
 
-// The new file sits beside the hero file under a name of its own, created only
-// if no file of that name exists, so a file left by an earlier crash is never
-// written through (even a link planted there) and only makes us try the next.
-constexpr int Temporary_Name_Tries = 100;
-constexpr size_t Temporary_Name_Size = 64;
-
-struct Temporary_File {
-    std::array<char, Temporary_Name_Size> name{};
-    std::FILE* file = nullptr;
-};
-
-bool Create_Temporary(Temporary_File& temporary) {
-    for (int attempt = 0; attempt < Temporary_Name_Tries; ++attempt) {
-        std::snprintf(temporary.name.data(), temporary.name.size(), "%s.saving-%d", Hero_File_Name, attempt);
-        errno = 0;
-        temporary.file = platform::Create_New_File(temporary.name.data());
-        if (temporary.file != nullptr) return true;
-        if (errno != EEXIST) return false;
-    }
-    return false;
-}
-
 bool Write_Durably(std::FILE* file, const Save_Text& text) {
     return std::fwrite(text.bytes.data(), 1, text.length, file) == text.length && platform::Flush_File_To_Disk(file);
 }
@@ -153,11 +131,16 @@ int Save_Hero_Status() {
     Save_Text text;
     Compose(text, hero);
 
-    Temporary_File temporary;
-    if (!Create_Temporary(temporary)) return 0;
-    const bool written = Write_Durably(temporary.file, text);
-    const bool closed = std::fclose(temporary.file) == 0;
-    if (written && closed && platform::Replace_File(temporary.name.data(), Hero_File_Name)) return 1;
-    std::remove(temporary.name.data());
+    // Through a symbolic link to the file it names, as editors save: the link
+    // stays a link and its file gets the new hero.
+    std::array<char, platform::Path_Capacity> target{};
+    if (!platform::Resolve_Links(Hero_File_Name, target)) return 0;
+    std::array<char, platform::Path_Capacity> temporary{};
+    std::FILE* file = platform::Create_Replacement_File(target.data(), temporary);
+    if (file == nullptr) return 0;
+    const bool written = Write_Durably(file, text);
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed && platform::Replace_File(temporary.data(), target.data())) return 1;
+    std::remove(temporary.data());
     return 0;
 }

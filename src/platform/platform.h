@@ -6,8 +6,10 @@
 // behaviour the game relies on. No game file includes an operating-system
 // header: only the back ends under src/platform/ do.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string_view>
 
 namespace platform {
@@ -62,10 +64,22 @@ std::FILE* Open_Data_File(const char* name);
 // half written: write a new file beside it, flush it to the device, then put
 // it in the old one's place in one step.
 
-// Creates a file for writing in binary, only if no file of that name exists
-// (never following a link planted there). Null when it cannot; errno is then
-// EEXIST if the name was taken.
-std::FILE* Create_New_File(const char* name);
+// The longest path the save handles.
+inline constexpr size_t Path_Capacity = 4096;
+
+// The path of the file that `name` leads to through any symbolic links (the
+// name itself when it is no link), so that a save replaces the file a link
+// names and the link stays a link. A link to nothing leads to where its file
+// would be. False for a loop of links or a path too long for `path`.
+bool Resolve_Links(const char* name, std::span<char> path);
+
+// Creates the file a save writes before it takes `target`'s place: beside
+// `target`, under a name no other file has (never through a link planted
+// there), with `target`'s permission bits and, where the system allows, its
+// owner and group. Files left beside `target` by saves that were interrupted
+// are removed first, never one that a running save is still writing. Its name
+// goes to `name`. Null when it cannot be made.
+std::FILE* Create_Replacement_File(const char* target, std::span<char> name);
 
 // Writes the stream's buffer and has the system put the file's data on the
 // device (fsync, _commit). False when either step fails.

@@ -10,11 +10,44 @@
 #include <io.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <cerrno>
-
 #include <cstdio>
+#include <cstring>
 
 #include "platform/platform.h"
+
+namespace {
+
+// A save's file: "Hero_Status_Info.txt.saving-1234-0", after its target, the
+// saving process and a count.
+constexpr const char* Save_Marker = ".saving-";
+constexpr int Most_Name_Tries = 1000;
+
+// A file that a running save writes is open without leave to delete it, so
+// every one that can be deleted was left by a save that was interrupted.
+void Remove_Abandoned_Saves(const char* target) {
+    std::array<char, platform::Path_Capacity> pattern{};
+    const int length = std::snprintf(pattern.data(), pattern.size(), "%s%s*", target, Save_Marker);
+    if (length < 0 || static_cast<size_t>(length) >= pattern.size()) return;
+    const char* slash = std::strrchr(target, '\\');
+    const char* forward = std::strrchr(target, '/');
+    if (forward != nullptr && (slash == nullptr || forward > slash)) slash = forward;
+    const auto folder = slash == nullptr ? size_t{0} : static_cast<size_t>(slash - target) + 1;
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA(pattern.data(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) continue;
+        std::array<char, platform::Path_Capacity> path{};
+        const int path_length = std::snprintf(path.data(), path.size(), "%.*s%s", static_cast<int>(folder), target,
+                                              found.cFileName);
+        if (path_length > 0 && static_cast<size_t>(path_length) < path.size()) DeleteFileA(path.data());
+    } while (FindNextFileA(search, &found) != 0);
+    FindClose(search);
+}
+
+}  // namespace
 
 namespace platform {
 
@@ -33,18 +66,35 @@ std::FILE* Open_Data_File(const char* name) {
     return file;
 }
 
-std::FILE* Create_New_File(const char* name) {
-    // The runtime's fopen has no exclusive mode here; _O_EXCL gives it.
-    const int descriptor = _open(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    if (descriptor < 0) return nullptr;
-    std::FILE* file = _fdopen(descriptor, "wb");
-    if (file == nullptr) {
-        const int saved_errno = errno;
+bool Resolve_Links(const char* name, std::span<char> path) {
+    // Symbolic links are rare on Windows and need privileges to make; the
+    // save replaces the name itself.
+    const size_t length = std::strlen(name);
+    if (length >= path.size()) return false;
+    std::memcpy(path.data(), name, length + 1);
+    return true;
+}
+
+std::FILE* Create_Replacement_File(const char* target, std::span<char> name) {
+    Remove_Abandoned_Saves(target);
+    for (int count = 0; count < Most_Name_Tries; ++count) {
+        const int length = std::snprintf(name.data(), name.size(), "%s%s%lu-%d", target, Save_Marker,
+                                         static_cast<unsigned long>(GetCurrentProcessId()), count);
+        if (length < 0 || static_cast<size_t>(length) >= name.size()) break;
+        // The runtime's fopen has no exclusive mode here; _O_EXCL gives it.
+        const int descriptor = _open(name.data(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (descriptor < 0) {
+            if (errno == EEXIST) continue;
+            break;
+        }
+        std::FILE* file = _fdopen(descriptor, "wb");
+        if (file != nullptr) return file;
         _close(descriptor);
-        _unlink(name);
-        errno = saved_errno;
+        _unlink(name.data());
+        break;
     }
-    return file;
+    if (!name.empty()) name[0] = '\0';
+    return nullptr;
 }
 
 bool Flush_File_To_Disk(std::FILE* file) {

@@ -6,11 +6,13 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
@@ -240,20 +242,154 @@ TEST_F(Hero_Save, ReplacesALongerFileWholeAndLeavesNothingElse) {
     EXPECT_EQ(Snapshot(), (std::vector<std::string>{std::string("./") + Hero_File_Name + " : " + Sample_File}));
 }
 
-TEST_F(Hero_Save, FilesLeftByAnEarlierCrashAreNeitherWrittenNorInTheWay) {
-    // The names the save tries first for its new file: one taken by a stale
-    // file, one by a link to another file that must not be written through.
-    const std::string stale = std::string(Hero_File_Name) + ".saving-0";
-    const std::string planted = std::string(Hero_File_Name) + ".saving-1";
-    Write_Bytes(stale, "stale");
+// A child process that is still running (locking a file first, if given) or
+// one that has ended; its id names save files in the tests below.
+struct Child {
+    pid_t pid = -1;
+    int release = -1;  // closing it ends the child
+};
+
+Child Running_Child(const std::string& lock_path = "") {
+    std::array<int, 2> go{};
+    std::array<int, 2> ready{};
+    if (pipe(go.data()) != 0 || pipe(ready.data()) != 0) return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!lock_path.empty()) {
+            const int descriptor = open(lock_path.c_str(), O_RDWR);
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            if (descriptor < 0 || fcntl(descriptor, F_SETLK, &lock) != 0) _exit(1);
+        }
+        close(go[1]);
+        char byte = 0;
+        if (write(ready[1], &byte, 1) != 1) _exit(1);
+        while (read(go[0], &byte, 1) > 0) {
+        }
+        _exit(0);
+    }
+    close(go[0]);
+    close(ready[1]);
+    char byte = 0;
+    if (read(ready[0], &byte, 1) != 1) return {};
+    close(ready[0]);
+    return {pid, go[1]};
+}
+
+void End(Child& child) {
+    close(child.release);
+    waitpid(child.pid, nullptr, 0);
+}
+
+void Age(const std::string& path) {
+    const auto two_minutes_ago = fs::file_time_type::clock::now() - std::chrono::minutes(2);
+    fs::last_write_time(path, two_minutes_ago);
+}
+
+TEST_F(Hero_Save, LeftoversOfInterruptedSavesAreRemovedButNeverARunningSavesFile) {
+    const std::string base = std::string(Hero_File_Name) + ".saving-";
+    Child ended = Running_Child();
+    End(ended);
+    Child running = Running_Child();
+    const std::string of_running = base + std::to_string(running.pid) + "-";
+    Write_Bytes(of_running + "0", "being written");
+    Child locker = Running_Child(of_running + "0");
+    const struct {
+        std::string name;
+        bool aged;
+        bool kept;
+        const char* why;
+    } cases[] = {
+        {base + "7", true, false, "an older build's, long untouched"},
+        {base + "8", false, true, "an older build's, maybe still being written"},
+        {base + std::to_string(ended.pid) + "-0", false, false, "its writer has ended"},
+        {of_running + "0", false, true, "locked by a running save"},
+        {of_running + "1", false, true, "brand-new: its writer may not have locked it yet"},
+        {of_running + "2", true, false, "long untouched and not locked"},
+    };
+    for (const auto& c : cases) {
+        if (c.name != of_running + "0") Write_Bytes(c.name, "left");
+        if (c.aged) Age(c.name);
+    }
     Write_Bytes("victim.txt", "victim");
-    fs::create_symlink("victim.txt", planted);
+    fs::create_symlink("victim.txt", base + "9");  // planted: never written through, never removed
+
     ASSERT_EQ(Save_Hero_Status(), 1);
     EXPECT_EQ(Read_Bytes(Hero_File_Name), Sample_File);
-    EXPECT_EQ(Read_Bytes(stale), "stale");
+    for (const auto& c : cases) EXPECT_EQ(fs::exists(c.name), c.kept) << c.name << ": " << c.why;
     EXPECT_EQ(Read_Bytes("victim.txt"), "victim");
-    EXPECT_TRUE(fs::is_symlink(planted));
-    EXPECT_EQ(Snapshot().size(), 4u);
+    EXPECT_TRUE(fs::is_symlink(base + "9"));
+    End(locker);
+    End(running);
+}
+
+// Saves killed at random points used to leave files that, a hundred of them
+// later, made every save fail.
+TEST_F(Hero_Save, KilledSavesNeverMakeALaterOneFail) {
+    for (int n = 0; n < 100; ++n) Write_Bytes(std::string(Hero_File_Name) + ".saving-" + std::to_string(n), "old");
+    uint32_t random = 12345;
+    for (int round = 0; round < 60; ++round) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            for (;;) Save_Hero_Status();
+        }
+        random = random * 1103515245u + 12345u;
+        usleep(200 + (random >> 16) % 3000);
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    ASSERT_GT(Snapshot().size(), 1u + 100u) << "no save was cut short: the test proves nothing";
+    ASSERT_EQ(Save_Hero_Status(), 1);
+    EXPECT_EQ(Read_Bytes(Hero_File_Name), Sample_File);
+    // What the killed saves left is gone; the older build's files are not ours to judge yet.
+    EXPECT_EQ(Snapshot().size(), 1u + 100u) << Joined(Snapshot());
+}
+
+TEST_F(Hero_Save, WritesThroughSymbolicLinksAndKeepsThePermissions) {
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> links;  // name, what it points to
+        const char* file;  // where the hero ends up
+        bool exists;
+        fs::perms mode;
+    } cases[] = {
+        {"a plain file", {}, Hero_File_Name, true, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read},
+        {"a link into another folder", {{Hero_File_Name, "store/hero.txt"}}, "store/hero.txt", true,
+         fs::perms::owner_read | fs::perms::owner_write},
+        {"a chain of links", {{Hero_File_Name, "store/link"}, {"store/link", "hero.txt"}}, "store/hero.txt", true,
+         fs::perms::owner_read | fs::perms::owner_write},
+        {"a link to nothing yet", {{Hero_File_Name, "store/new.txt"}}, "store/new.txt", false, fs::perms::none},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all("store");
+        fs::remove(Hero_File_Name);
+        fs::create_directory("store");
+        if (c.exists) {
+            Write_Bytes(c.file, "the old hero");
+            fs::permissions(c.file, c.mode);
+        }
+        for (const auto& [name, to] : c.links) fs::create_symlink(to, name);
+        ASSERT_EQ(Save_Hero_Status(), 1);
+        EXPECT_EQ(Read_Bytes(c.file), Sample_File);
+        for (const auto& link : c.links) EXPECT_TRUE(fs::is_symlink(link.first)) << link.first;
+        if (c.exists) {
+            EXPECT_EQ(fs::status(c.file).permissions(), c.mode);
+        }
+        EXPECT_EQ(Snapshot().size(), 2u + c.links.size()) << Joined(Snapshot());  // the folder, the file, the links
+    }
+}
+
+TEST_F(Hero_Save, KeepsTheOwnerAndGroupWherePermitted) {
+    if (geteuid() != 0) GTEST_SKIP() << "only a privileged process can give a file another owner";
+    constexpr uid_t Nobody = 65534;
+    Write_Bytes(Hero_File_Name, "the old hero");
+    ASSERT_EQ(chown(Hero_File_Name, Nobody, Nobody), 0);
+    ASSERT_EQ(Save_Hero_Status(), 1);
+    struct stat saved {};
+    ASSERT_EQ(stat(Hero_File_Name, &saved), 0);
+    EXPECT_EQ(saved.st_uid, Nobody);
+    EXPECT_EQ(saved.st_gid, Nobody);
 }
 
 TEST_F(Hero_Save, RefusesANameThatWouldNotReadBack) {

@@ -1,7 +1,10 @@
-// Durable file replacement on POSIX systems. Shared by the terminal back end
-// and the scripted one, so the unit tests exercise the real system calls.
+// Data files and durable file replacement on POSIX systems. Shared by the
+// terminal back end and the scripted one, so the unit tests exercise the real
+// system calls.
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,10 +12,25 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <string_view>
 
 #include "platform/platform.h"
 
 namespace {
+
+using Path = std::array<char, platform::Path_Capacity>;
+
+// A save's file is named after its target, the saving process and a count:
+// "Hero_Status_Info.txt.saving-1234-0". Older builds left ".saving-N".
+constexpr std::string_view Save_Marker = ".saving-";
+
+// A file that nobody locks and that has not changed for this long is no
+// running save's, whoever's name it carries (a process id can be reused, and
+// a save on another machine sharing the folder is not visible here).
+constexpr time_t Abandoned_After_Seconds = 60;
+
+constexpr int Most_Links = 40;
 
 bool Sync_Descriptor(int descriptor) {
 #ifdef F_FULLFSYNC
@@ -25,30 +43,123 @@ bool Sync_Descriptor(int descriptor) {
     return true;
 }
 
-// The directory part of a path: "." for a bare name. False when it does not
-// fit the buffer.
-bool Directory_Of(const char* path, std::array<char, 4096>& directory) {
-    const char* slash = std::strrchr(path, '/');
-    if (slash == nullptr) {
-        std::strcpy(directory.data(), ".");
-        return true;
-    }
-    const size_t length = slash == path ? 1 : static_cast<size_t>(slash - path);
-    if (length >= directory.size()) return false;
-    std::memcpy(directory.data(), path, length);
-    directory[length] = '\0';
+bool Copy(std::string_view text, std::span<char> out) {
+    if (text.size() >= out.size()) return false;
+    std::memcpy(out.data(), text.data(), text.size());
+    out[text.size()] = '\0';
     return true;
+}
+
+// The directory part of a path ("." for a bare name) and the name in it.
+bool Split_Path(const char* path, Path& directory, std::string_view& name) {
+    const char* slash = std::strrchr(path, '/');
+    name = slash == nullptr ? std::string_view(path) : std::string_view(slash + 1);
+    if (slash == nullptr) return Copy(".", directory);
+    return Copy(std::string_view(path, slash == path ? 1 : static_cast<size_t>(slash - path)), directory);
 }
 
 // A rename is only lasting once the directory that holds the name is on the
 // device too.
 void Sync_Directory_Of(const char* path) {
-    std::array<char, 4096> directory{};
-    if (!Directory_Of(path, directory)) return;
+    Path directory{};
+    std::string_view name;
+    if (!Split_Path(path, directory, name)) return;
     const int descriptor = open(directory.data(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0) return;
     Sync_Descriptor(descriptor);
     close(descriptor);
+}
+
+bool Lock_For_Writing(int descriptor) {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    return fcntl(descriptor, F_SETLK, &lock) == 0;
+}
+
+// The process id in a save file's name after its marker, or 0 when the name
+// carries none (an older build's).
+pid_t Writer_Of(std::string_view rest) {
+    const size_t dash = rest.find('-');
+    if (dash == std::string_view::npos || dash == 0 || dash > 9) return 0;
+    pid_t pid = 0;
+    for (char c : rest.substr(0, dash)) {
+        if (c < '0' || c > '9') return 0;
+        pid = pid * 10 + (c - '0');
+    }
+    return pid;
+}
+
+bool Is_Running(pid_t pid) { return pid == getpid() ? false : kill(pid, 0) == 0 || errno == EPERM; }
+
+// A running save holds a lock on its file from the moment it made it; a file
+// that can be locked is a dead save's once its writer is gone, or once it has
+// lain unchanged for a while (the writer takes its lock just after making
+// the file, so a brand-new file may not be locked yet).
+void Remove_If_Abandoned(const char* path, pid_t writer) {
+    const int descriptor = open(path, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) return;  // a link, or not ours to remove
+    struct stat found {};
+    struct stat now {};
+    const bool abandoned = fstat(descriptor, &found) == 0 && S_ISREG(found.st_mode) &&
+                           Lock_For_Writing(descriptor) &&
+                           ((writer != 0 && !Is_Running(writer)) ||
+                            std::time(nullptr) - found.st_mtime > Abandoned_After_Seconds);
+    // Still the same file under that name, not one made since by another save.
+    if (abandoned && lstat(path, &now) == 0 && now.st_ino == found.st_ino && now.st_dev == found.st_dev) {
+        unlink(path);
+    }
+    close(descriptor);
+}
+
+void Remove_Abandoned_Saves(const char* target) {
+    Path directory{};
+    std::string_view target_name;
+    if (!Split_Path(target, directory, target_name)) return;
+    DIR* listing = opendir(directory.data());
+    if (listing == nullptr) return;
+    while (const dirent* entry = readdir(listing)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() <= target_name.size() + Save_Marker.size() || name.substr(0, target_name.size()) != target_name ||
+            name.substr(target_name.size(), Save_Marker.size()) != Save_Marker) {
+            continue;
+        }
+        Path path{};
+        if (std::snprintf(path.data(), path.size(), "%s/%s", directory.data(), entry->d_name) >= static_cast<int>(path.size())) {
+            continue;
+        }
+        Remove_If_Abandoned(path.data(), Writer_Of(name.substr(target_name.size() + Save_Marker.size())));
+    }
+    closedir(listing);
+}
+
+// What a replacement takes over from the file it replaces. The owner can
+// only be given by a privileged process; the group by a member of it.
+void Take_Access_Of(const char* target, int descriptor) {
+    struct stat old {};
+    if (stat(target, &old) != 0) return;  // a first save: the usual new-file mode
+    if (fchown(descriptor, old.st_uid, old.st_gid) != 0) {
+        [[maybe_unused]] const int ignored = fchown(descriptor, static_cast<uid_t>(-1), old.st_gid);
+    }
+    fchmod(descriptor, old.st_mode & 07777);
+}
+
+// A name of our own: no other process uses our id, and our own leftovers
+// were removed, so the first count nearly always does.
+constexpr int Most_Name_Tries = 1000;
+
+int Create_Exclusively(const char* target, std::span<char> name) {
+    for (int count = 0; count < Most_Name_Tries; ++count) {
+        const int length = std::snprintf(name.data(), name.size(), "%s%.*s%ld-%d", target,
+                                         static_cast<int>(Save_Marker.size()), Save_Marker.data(),
+                                         static_cast<long>(getpid()), count);
+        if (length < 0 || static_cast<size_t>(length) >= name.size()) break;
+        const int descriptor = open(name.data(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0) return descriptor;
+        if (errno != EEXIST) break;
+    }
+    if (!name.empty()) name[0] = '\0';
+    return -1;
 }
 
 }  // namespace
@@ -73,15 +184,41 @@ std::FILE* Open_Data_File(const char* name) {
     return file;
 }
 
-std::FILE* Create_New_File(const char* name) {
-    const int descriptor = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+bool Resolve_Links(const char* name, std::span<char> path) {
+    if (!Copy(name, path)) return false;
+    for (int hop = 0; hop < Most_Links; ++hop) {
+        Path target{};
+        const ssize_t length = readlink(path.data(), target.data(), target.size() - 1);
+        // Not a link (or nothing there yet): this is the file.
+        if (length < 0) return errno == EINVAL || errno == ENOENT;
+        const std::string_view next(target.data(), static_cast<size_t>(length));
+        const char* slash = std::strrchr(path.data(), '/');
+        if (next.front() == '/' || slash == nullptr) {
+            if (!Copy(next, path)) return false;
+            continue;
+        }
+        // A relative link is read from the folder that holds it.
+        const auto folder = static_cast<size_t>(slash - path.data()) + 1;
+        if (folder + next.size() >= path.size()) return false;
+        std::memcpy(path.data() + folder, next.data(), next.size());
+        path[folder + next.size()] = '\0';
+    }
+    return false;
+}
+
+std::FILE* Create_Replacement_File(const char* target, std::span<char> name) {
+    Remove_Abandoned_Saves(target);
+    const int descriptor = Create_Exclusively(target, name);
     if (descriptor < 0) return nullptr;
-    std::FILE* file = fdopen(descriptor, "wb");
+    std::FILE* file = nullptr;
+    if (Lock_For_Writing(descriptor)) {
+        Take_Access_Of(target, descriptor);
+        file = fdopen(descriptor, "wb");
+    }
     if (file == nullptr) {
-        const int saved_errno = errno;
         close(descriptor);
-        unlink(name);
-        errno = saved_errno;
+        unlink(name.data());
+        name[0] = '\0';
     }
     return file;
 }
