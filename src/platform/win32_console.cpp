@@ -46,9 +46,18 @@ struct Console_State {
 
 Console_State console;
 
+HANDLE keyboard = INVALID_HANDLE_VALUE;
+
+// Keys typed for the game (during the notice's wait, say) are not left for
+// the shell to run once the game has ended.
+void Drop_Unread_Keys() {
+    if (keyboard != INVALID_HANDLE_VALUE) FlushConsoleInputBuffer(keyboard);
+}
+
 void Leave_At_Exit() {
     Finish_Plain_Text(console.screen, Drain);
     Screen_Restore();
+    Drop_Unread_Keys();
 }
 
 // Ctrl+C, Ctrl+Break, closing the window, logging off: the shell gets its
@@ -56,6 +65,7 @@ void Leave_At_Exit() {
 // the usual STATUS_CONTROL_C_EXIT).
 BOOL WINAPI On_Console_Event(DWORD) {
     Screen_Restore();
+    Drop_Unread_Keys();
     return FALSE;
 }
 
@@ -64,8 +74,6 @@ BOOL WINAPI On_Console_Event(DWORD) {
 // Left, Right, End, Down, Page Down, Insert, Delete.
 constexpr std::array<WORD, 10> Navigation_Scan_Codes = {0x47, 0x48, 0x49, 0x4B, 0x4D, 0x4F, 0x50, 0x51, 0x52, 0x53};
 constexpr DWORD Peeked_Events = 64;
-
-HANDLE keyboard = INVALID_HANDLE_VALUE;
 
 bool Is_Navigation_Key(const KEY_EVENT_RECORD& key) {
     if (!key.bKeyDown || key.uChar.UnicodeChar != 0) return false;
