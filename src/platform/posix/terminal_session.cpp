@@ -183,15 +183,18 @@ extern "C" void On_Resize(int) { resized = 1; }
 // gives the terminal back.
 alignas(16) std::array<char, 64 * 1024> handler_stack;
 
-bool Is_Ignored(int signal_number) {
+bool Has_Default_Action(int signal_number) {
     struct sigaction current {};
-    return sigaction(signal_number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+    return sigaction(signal_number, nullptr, &current) == 0 && (current.sa_flags & SA_SIGINFO) == 0 &&
+           current.sa_handler == SIG_DFL;
 }
 
 void Install(int signal_number, void (*handler)(int), const sigset_t& blocked) {
-    // A signal ignored when the game started (SIGHUP under nohup, SIGINT in a
-    // background job of a script) stays ignored.
-    if (Is_Ignored(signal_number)) return;
+    // Only a signal left to its default is taken: one ignored when the game
+    // started (SIGHUP under nohup, SIGINT in a background job of a script)
+    // stays ignored, and one that a preloaded tool or a sanitizer handles
+    // stays with it.
+    if (!Has_Default_Action(signal_number)) return;
     struct sigaction action {};
     action.sa_handler = handler;
     action.sa_mask = blocked;  // one restore at a time: no handler interrupts another
@@ -236,7 +239,7 @@ bool Take(volatile sig_atomic_t& flag) {
 // gives the terminal back first and then stops its whole process group.
 void Take_Suspend_Key(termios& modes) {
     const cc_t key = saved_modes.c_cc[VSUSP];
-    if ((saved_modes.c_lflag & ISIG) == 0 || key == _POSIX_VDISABLE || Is_Ignored(SIGTSTP)) return;
+    if ((saved_modes.c_lflag & ISIG) == 0 || key == _POSIX_VDISABLE || !Has_Default_Action(SIGTSTP)) return;
     suspend_key = key;
     modes.c_cc[VSUSP] = _POSIX_VDISABLE;
 }
