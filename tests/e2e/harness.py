@@ -15,6 +15,8 @@ import unittest
 
 BINARY = os.environ.get("CONSOLE_RPG", os.path.join(os.path.dirname(__file__), "../../build/console-rpg"))
 GAME_DATA = os.environ.get("GAME_DATA", os.path.join(os.path.dirname(__file__), "../../game"))
+# The Windows build, cross-compiled by `make windows`, and its build directory.
+WINDOWS_EXE = os.environ.get("CONSOLE_RPG_EXE", os.path.join(os.path.dirname(__file__), "../../build-windows/console-rpg.exe"))
 
 STATUS_FILES = [
     "Hero_Status_Info.txt", "Pawn_Status_Info.txt", "Knight_Status_Info.txt", "Bishop_Status_Info.txt",
@@ -149,6 +151,13 @@ def decoded_map(path):
     with open(path, "rb") as f:
         data = f.read()
     return [data[i * 54:i * 54 + 53].decode("cp932") for i in range(19)]
+
+
+def package_facts(build_dir):
+    """What a build packages, as it records it: {"version": "x.y.z", "checker": whether it builds the checker}."""
+    with open(os.path.join(build_dir, "package-facts.txt")) as f:
+        facts = dict(line.strip().split("=", 1) for line in f if "=" in line)
+    return {"version": facts["version"], "checker": facts["checker"] == "1"}
 
 
 SIGNAL_STATUS = {sig: 128 + sig for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT)}
