@@ -15,8 +15,9 @@ import unittest
 
 BINARY = os.environ.get("CONSOLE_RPG", os.path.join(os.path.dirname(__file__), "../../build/console-rpg"))
 GAME_DATA = os.environ.get("GAME_DATA", os.path.join(os.path.dirname(__file__), "../../game"))
-# The Windows build, cross-compiled by `make windows`, and its build directory.
-WINDOWS_EXE = os.environ.get("CONSOLE_RPG_EXE", os.path.join(os.path.dirname(__file__), "../../build-windows/console-rpg.exe"))
+# The Windows build's program, cross-compiled by `make windows`; the zip is made beside it.
+WINDOWS_EXE = os.environ.get("CONSOLE_RPG_EXE",
+                             os.path.join(os.path.dirname(__file__), "../../build-windows/console-rpg.exe"))
 
 STATUS_FILES = [
     "Hero_Status_Info.txt", "Pawn_Status_Info.txt", "Knight_Status_Info.txt", "Bishop_Status_Info.txt",
@@ -153,11 +154,15 @@ def decoded_map(path):
     return [data[i * 54:i * 54 + 53].decode("cp932") for i in range(19)]
 
 
-def package_facts(build_dir):
-    """What a build packages, as it records it: {"version": "x.y.z", "checker": whether it builds the checker}."""
+def built_package(test, build_dir, name_format):
+    """The package `make package` made in a build, named by name_format % its version, and what the build packages
+    ({"version": "x.y.z", "checker": whether it builds the checker}); the test is skipped where there is none."""
     with open(os.path.join(build_dir, "package-facts.txt")) as f:
         facts = dict(line.strip().split("=", 1) for line in f if "=" in line)
-    return {"version": facts["version"], "checker": facts["checker"] == "1"}
+    path = os.path.join(build_dir, name_format % facts["version"])
+    if not os.path.isfile(path):
+        test.skipTest("no %s: run `make package`" % path)
+    return path, {"version": facts["version"], "checker": facts["checker"] == "1"}
 
 
 SIGNAL_STATUS = {sig: 128 + sig for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT)}

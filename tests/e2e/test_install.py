@@ -15,7 +15,7 @@ import tempfile
 import unittest
 import zipfile
 
-from harness import (BINARY, GAME_DATA, HERO, STATUS_FILES, WINDOWS_EXE, Tmux, columns_of, package_facts,
+from harness import (BINARY, GAME_DATA, HERO, STATUS_FILES, WINDOWS_EXE, Tmux, built_package, columns_of,
                      wait_for_file)
 
 BUILD = os.path.dirname(os.path.abspath(BINARY))
@@ -212,15 +212,8 @@ class Launcher(unittest.TestCase):
 
 
 class Packages(unittest.TestCase):
-    def package(self, build, name):
-        path = os.path.join(build, name)
-        if not os.path.isfile(path):
-            self.skipTest("no %s: run `make package`" % path)
-        return path
-
     def test_the_debian_package_holds_the_game_where_a_game_goes(self):
-        facts = package_facts(BUILD)
-        deb = self.package(BUILD, "console-rpg_%s_amd64.deb" % facts["version"])
+        deb, facts = built_package(self, BUILD, "console-rpg_%s_amd64.deb")
         directory, program, data = "drwxr-xr-x", "-rwxr-xr-x", "-rw-r--r--"
         expected = [
             (directory, "./usr/"), (directory, "./usr/games/"), (program, "./usr/games/console-rpg"),
@@ -263,9 +256,7 @@ class Packages(unittest.TestCase):
         self.assertIn("\nsamples='/usr/share/games/console-rpg'\n", launcher)
 
     def test_the_windows_zip_holds_both_programs_the_data_as_it_is_and_a_readme_with_crlf(self):
-        build = os.path.dirname(os.path.abspath(WINDOWS_EXE))
-        facts = package_facts(build)
-        archive = self.package(build, "console-rpg-%s-win64.zip" % facts["version"])
+        archive, facts = built_package(self, os.path.dirname(os.path.abspath(WINDOWS_EXE)), "console-rpg-%s-win64.zip")
         top = "console-rpg-%s-win64/" % facts["version"]
         programs = ["console-rpg.exe"] + (["console-rpg-check.exe"] if facts["checker"] else [])
         with zipfile.ZipFile(archive) as z:

@@ -17,8 +17,8 @@ import time
 import unittest
 import zipfile
 
-from harness import (HERO, STATUS_FILES, WINDOWS_EXE as EXE, Tmux, decoded_map, find_in, make_work_dir, overlay,
-                     package_facts)
+from harness import (HERO, STATUS_FILES, WINDOWS_EXE as EXE, Tmux, built_package, decoded_map, find_in,
+                     make_work_dir, overlay)
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 # The prefix lives beside the build it serves: made on the first run, reused after.
@@ -130,10 +130,7 @@ class WindowsBuild(unittest.TestCase):
         self.assertIn(PAWN, tmux.screen()[3], "the pawn, far from the hero, stays put")
 
     def test_the_release_zip_unpacked_plays_from_its_own_folder(self):
-        facts = package_facts(os.path.dirname(EXE))
-        archive = os.path.join(os.path.dirname(EXE), "console-rpg-%s-win64.zip" % facts["version"])
-        if not os.path.isfile(archive):
-            self.skipTest("no release zip at %s: run `make package`" % archive)
+        archive, _ = built_package(self, os.path.dirname(EXE), "console-rpg-%s-win64.zip")
         unpacked = tempfile.mkdtemp(prefix="console-rpg-zip-")
         self.addCleanup(shutil.rmtree, unpacked, True)
         with zipfile.ZipFile(archive) as z:
