@@ -27,7 +27,7 @@ build: deps-build $(BUILD)/CMakeCache.txt
 run: build
 	cd game && ../$(BUILD)/console-rpg
 
-test: deps-test windows deps-wine $(BUILD)/CMakeCache.txt
+test: deps-test windows deps-wine package $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
 	$(MAKE) --no-print-directory fuzz-smoke
 	$(MAKE) --no-print-directory sanitize-test
@@ -97,3 +97,26 @@ windows:
 
 deps-wine:
 	@tools/ensure-packages $(WINE_PACKAGES)
+
+# Installing and the release packages (cmake/install.cmake, cmake/packaging.cmake).
+# `make install` puts the game under PREFIX (DESTDIR is honoured as usual);
+# `make package` makes the Debian package, checked with lintian, in $(BUILD) and
+# the Windows zip in $(WINDOWS_BUILD).
+PREFIX           ?= /usr/local
+PACKAGE_PACKAGES := dpkg-dev lintian
+
+.PHONY: install package
+
+install: deps-build $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target programs
+	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+
+package: deps-build windows $(BUILD)/CMakeCache.txt
+	@tools/ensure-packages $(PACKAGE_PACKAGES)
+	cmake --build $(BUILD) -j$(JOBS) --target programs
+	rm -f $(BUILD)/console-rpg_*.deb
+	cd $(BUILD) && cpack
+	lintian --fail-on error,warning $(BUILD)/console-rpg_*.deb
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target programs
+	rm -f $(WINDOWS_BUILD)/console-rpg-*-win64.zip
+	cd $(WINDOWS_BUILD) && cpack

@@ -20,6 +20,9 @@ import unittest
 
 BINARY = os.environ.get("CONSOLE_RPG", os.path.join(os.path.dirname(__file__), "../../build/console-rpg"))
 GAME_DATA = os.environ.get("GAME_DATA", os.path.join(os.path.dirname(__file__), "../../game"))
+# The Windows build's program, cross-compiled by `make windows`; the zip is made beside it.
+WINDOWS_EXE = os.environ.get("CONSOLE_RPG_EXE",
+                             os.path.join(os.path.dirname(__file__), "../../build-windows/console-rpg.exe"))
 
 STATUS_FILES = [
     "Hero_Status_Info.txt", "Pawn_Status_Info.txt", "Knight_Status_Info.txt", "Bishop_Status_Info.txt",
@@ -217,6 +220,17 @@ def start_on_pty(test, work, terminal, output=None):
                                preexec_fn=own_session, env=dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8"))
     test.addCleanup(lambda: process.poll() is None and process.kill())
     return process
+
+
+def built_package(test, build_dir, name_format):
+    """The package `make package` made in a build, named by name_format % its version, and what the build packages
+    ({"version": "x.y.z", "checker": whether it builds the checker}); the test is skipped where there is none."""
+    with open(os.path.join(build_dir, "package-facts.txt")) as f:
+        facts = dict(line.strip().split("=", 1) for line in f if "=" in line)
+    path = os.path.join(build_dir, name_format % facts["version"])
+    if not os.path.isfile(path):
+        test.skipTest("no %s: run `make package`" % path)
+    return path, {"version": facts["version"], "checker": facts["checker"] == "1"}
 
 
 SIGNAL_STATUS = {sig: 128 + sig for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT)}

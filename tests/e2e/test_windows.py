@@ -9,16 +9,19 @@ console holds is right, so rows are compared by the characters they show, in ord
 
 import os
 import re
+import shutil
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 import unittest
+import zipfile
 
-from harness import HERO, STATUS_FILES, Tmux, decoded_map, find_in, make_work_dir, overlay
+from harness import (HERO, STATUS_FILES, WINDOWS_EXE as EXE, Tmux, built_package, decoded_map, find_in,
+                     make_work_dir, overlay)
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-EXE = os.environ.get("CONSOLE_RPG_EXE", os.path.join(ROOT, "build-windows", "console-rpg.exe"))
 # The prefix lives beside the build it serves: made on the first run, reused after.
 PREFIX = os.environ.get("CONSOLE_RPG_WINEPREFIX", os.path.join(os.path.dirname(EXE), "wine-prefix"))
 
@@ -105,15 +108,19 @@ class WindowsBuild(unittest.TestCase):
         tmux.wait_for(ended, timeout=timeout, what="the game's exit status")
         return int(found[0].group(1))
 
-    def test_field_hero_and_pawn_appear_and_the_arrow_keys_walk_the_hero(self):
-        work = self.work_dir()
-        tmux = self.console("field", work)
+    def play_until_the_field_shows(self, name, work):
+        """console-rpg.exe started in work, up to its field with the hero and the pawn; the console."""
+        tmux = self.console(name, work)
         tmux.send("console-rpg.exe", "Enter")
         expected = decoded_map(os.path.join(work, "test.txt"))
         expected[3] = overlay(expected[3], 8, PAWN)   # the pawn, always at column 8, row 3
         expected[8] = overlay(expected[8], 30, HERO)  # the hero's stored place
         tmux.wait_for(lambda s: [shown(line) for line in s[:19]] == [shown(line) for line in expected],
                       timeout=START_TIMEOUT, what="the field with the hero and the pawn")
+        return tmux
+
+    def test_field_hero_and_pawn_appear_and_the_arrow_keys_walk_the_hero(self):
+        tmux = self.play_until_the_field_shows("field", self.work_dir())
 
         # Down: one row, so it shows as it is whatever the pane makes of the widths.
         tmux.send("Down")
@@ -122,6 +129,15 @@ class WindowsBuild(unittest.TestCase):
         tmux.send("Right")
         tmux.wait_for(lambda s: HERO in s[9] and column_of(s[9], HERO) > before, what="the hero a step right")
         self.assertIn(PAWN, tmux.screen()[3], "the pawn, far from the hero, stays put")
+
+    def test_the_release_zip_unpacked_plays_from_its_own_folder(self):
+        archive, _ = built_package(self, os.path.dirname(EXE), "console-rpg-%s-win64.zip")
+        unpacked = tempfile.mkdtemp(prefix="console-rpg-zip-")
+        self.addCleanup(shutil.rmtree, unpacked, True)
+        with zipfile.ZipFile(archive) as z:
+            z.extractall(unpacked)
+        (folder,) = os.listdir(unpacked)
+        self.play_until_the_field_shows("zip", os.path.join(unpacked, folder))
 
     def test_control_bytes_in_the_map_are_drawn_as_placeholders_never_obeyed(self):
         work = self.work_dir()

@@ -1,0 +1,275 @@
+"""The installed game and the release packages.
+
+The launcher cases install the build into a scratch prefix and put a stub in the game's place: it
+records its process and working directory and ends as it is told, so each case takes milliseconds.
+One case plays the real game through the launcher in tmux. The package cases hold what
+`make package` built against the list of what each package must carry.
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import tarfile
+import tempfile
+import unittest
+import zipfile
+
+from harness import (BINARY, GAME_DATA, HERO, STATUS_FILES, WINDOWS_EXE, Tmux, built_package, columns_of,
+                     wait_for_file)
+
+BUILD = os.path.dirname(os.path.abspath(BINARY))
+DATA_FILES = sorted(STATUS_FILES + ["test.txt"])
+HERO_FILE = "Hero_Status_Info.txt"
+
+STUB = """#!/bin/sh
+{ echo "$$"; pwd -P; } >"$STUB_RECORD"
+[ -z "$STUB_SIGNAL" ] || kill -s "$STUB_SIGNAL" $$
+exit "$STUB_STATUS"
+"""
+
+
+def sample(name):
+    with open(os.path.join(GAME_DATA, name), "rb") as f:
+        return f.read()
+
+
+SAMPLES = {name: sample(name) for name in DATA_FILES}
+
+
+def contents(folder):
+    """Every entry of a folder, hidden ones included: its bytes, or ("link", target) for a symbolic link."""
+    found = {}
+    for name in os.listdir(folder):
+        path = os.path.join(folder, name)
+        if os.path.islink(path):
+            found[name] = ("link", os.readlink(path))
+        else:
+            with open(path, "rb") as f:
+                found[name] = f.read()
+    return found
+
+
+class Launcher(unittest.TestCase):
+    def setUp(self):
+        self.scratch = os.path.realpath(tempfile.mkdtemp(prefix="console-rpg-install-"))
+        self.addCleanup(shutil.rmtree, self.scratch, True)
+        self.prefix = os.path.join(self.scratch, "prefix")
+        subprocess.run(["cmake", "--install", BUILD, "--prefix", self.prefix], check=True, capture_output=True)
+        self.launcher = os.path.join(self.prefix, "games", "console-rpg")
+        self.samples = os.path.join(self.prefix, "share", "games", "console-rpg")
+        self.home = self.new_dir("home")
+        self.default_folder = os.path.join(self.home, ".local", "share", "console-rpg")
+        self.record = os.path.join(self.scratch, "record")
+
+    def new_dir(self, name, files=None):
+        path = os.path.join(self.scratch, name)
+        os.makedirs(path)
+        for file_name, data in (files or {}).items():
+            with open(os.path.join(path, file_name), "wb") as f:
+                f.write(data)
+        return path
+
+    def stub_the_game(self):
+        with open(os.path.join(self.prefix, "libexec", "console-rpg", "console-rpg"), "w") as f:
+            f.write(STUB)
+
+    def launch(self, cwd, env=None, status=0, signal_name=""):
+        """Runs the launcher; returns its status, its output and where the stub ran (None if it did not)."""
+        if os.path.exists(self.record):
+            os.remove(self.record)
+        full_env = {"PATH": os.environ["PATH"], "HOME": self.home, "STUB_RECORD": self.record,
+                    "STUB_STATUS": str(status), "STUB_SIGNAL": signal_name}
+        full_env.update(env or {})
+        full_env = {k: v for k, v in full_env.items() if v is not None}
+        process = subprocess.Popen([self.launcher], cwd=cwd, env=full_env, stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        out, err = process.communicate(timeout=30)
+        ran_in = None
+        if os.path.exists(self.record):
+            with open(self.record) as f:
+                pid, ran_in = f.read().split("\n")[:2]
+            # exec, not a child: the caller's signals and status are the game's own.
+            self.assertEqual(int(pid), process.pid, "the game is not the launcher's own process")
+        return process.returncode, out + err, ran_in
+
+    def test_plays_in_a_working_directory_that_holds_the_hero_file(self):
+        self.stub_the_game()
+        cases = {
+            "the whole sample data": SAMPLES,
+            "a hero file alone": {HERO_FILE: b"mine"},
+        }
+        for what, files in cases.items():
+            with self.subTest(what):
+                here = self.new_dir(what, files)
+                self.assertEqual(self.launch(here), (0, b"", here))
+                self.assertEqual(contents(here), files)
+        with self.subTest("a hero file that is a broken link: the game says what is wrong"):
+            here = self.new_dir("broken")
+            os.symlink("nowhere", os.path.join(here, HERO_FILE))
+            self.assertEqual(self.launch(here), (0, b"", here))
+        self.assertFalse(os.path.exists(os.path.join(self.home, ".local")), "the player's folder was made")
+
+    def test_elsewhere_plays_in_the_player_folder_filled_from_the_samples_the_first_time(self):
+        self.stub_the_game()
+        xdg = os.path.join(self.scratch, "xdg")
+        cases = [
+            ("XDG_DATA_HOME set", {"XDG_DATA_HOME": xdg}, os.path.join(xdg, "console-rpg")),
+            ("XDG_DATA_HOME unset", {}, self.default_folder),
+            ("XDG_DATA_HOME empty", {"XDG_DATA_HOME": ""}, self.default_folder),
+            ("XDG_DATA_HOME relative, so ignored", {"XDG_DATA_HOME": "relative"}, self.default_folder),
+        ]
+        for what, env, folder in cases:
+            with self.subTest(what):
+                shutil.rmtree(folder, ignore_errors=True)
+                # Data without a hero file does not make a folder the game's.
+                here = self.new_dir(what, {"test.txt": b"a map alone"})
+                for run in ("first", "second"):
+                    self.assertEqual(self.launch(here, env), (0, b"", folder), run)
+                    self.assertEqual(contents(folder), SAMPLES, run)
+                self.assertEqual(os.listdir(here), ["test.txt"])
+
+    def test_a_file_the_player_has_is_never_replaced(self):
+        self.stub_the_game()
+        elsewhere = self.new_dir("elsewhere")
+        theirs = os.path.join(self.new_dir("theirs", {"Flame.txt": b"theirs"}), "Flame.txt")
+        cases = [
+            # A folder not yet set up (no hero file) gets only what it misses.
+            ("their own skill file", {"Flame.txt": b"mine"}, dict(SAMPLES, **{"Flame.txt": b"mine"})),
+            ("a link where a skill file goes", {"Flame.txt": ("link", theirs)},
+             dict(SAMPLES, **{"Flame.txt": ("link", theirs)})),
+            # With a hero file it is the player's, as it stands.
+            ("their own hero alone", {HERO_FILE: b"mine"}, {HERO_FILE: b"mine"}),
+        ]
+        for what, before, after in cases:
+            with self.subTest(what):
+                shutil.rmtree(self.default_folder, ignore_errors=True)
+                os.makedirs(self.default_folder)
+                for name, data in before.items():
+                    if isinstance(data, tuple):
+                        os.symlink(data[1], os.path.join(self.default_folder, name))
+                    else:
+                        with open(os.path.join(self.default_folder, name), "wb") as f:
+                            f.write(data)
+                self.assertEqual(self.launch(elsewhere), (0, b"", self.default_folder))
+                self.assertEqual(contents(self.default_folder), after)
+                self.assertEqual(contents(os.path.dirname(theirs)), {"Flame.txt": b"theirs"})
+
+    def test_the_game_status_and_signals_pass_through_untouched(self):
+        self.stub_the_game()
+        here = self.new_dir("here", {HERO_FILE: b"mine"})
+        # Not SIGINT: a test run in the background of a shell starts with it ignored.
+        cases = [(0, "", 0), (1, "", 1), (7, "", 7), (255, "", 255),
+                 (0, "TERM", -signal.SIGTERM), (0, "HUP", -signal.SIGHUP), (0, "USR1", -signal.SIGUSR1)]
+        for status, signal_name, expected in cases:
+            with self.subTest(status=status, signal=signal_name):
+                self.assertEqual(self.launch(here, status=status, signal_name=signal_name), (expected, b"", here))
+
+    def test_a_player_folder_that_cannot_be_set_up_is_reported_and_the_game_not_started(self):
+        self.stub_the_game()
+        elsewhere = self.new_dir("elsewhere")
+        a_file = os.path.join(self.new_dir("files", {"plain": b""}), "plain")
+        # The map comes last of the samples by name, so every other file is copied before it fails.
+        unreadable = os.path.join(self.samples, "test.txt")
+        cases = [
+            ("the folder would be inside a file", {"XDG_DATA_HOME": a_file}, None),
+            ("no HOME and no XDG_DATA_HOME", {"HOME": None}, None),
+            ("a sample file cannot be read", {}, unreadable),
+        ]
+        for what, env, unreadable_sample in cases:
+            with self.subTest(what):
+                if unreadable_sample:
+                    os.rename(unreadable_sample, unreadable_sample + ".away")
+                    os.mkdir(unreadable_sample)
+                status, output, ran_in = self.launch(elsewhere, env)
+                self.assertEqual(status, 1)
+                self.assertTrue(output.startswith(b"console-rpg: ") or b"\nconsole-rpg: " in output, output)
+                self.assertIsNone(ran_in)
+        # The copy that failed left nothing half-made, and no hero file: the next start finishes the folder.
+        partial = contents(self.default_folder)
+        self.assertNotIn(HERO_FILE, partial)
+        self.assertNotIn("test.txt", partial)
+        self.assertEqual({name: SAMPLES.get(name) for name in partial}, partial)
+        os.rmdir(unreadable)
+        os.rename(unreadable + ".away", unreadable)
+        self.assertEqual(self.launch(elsewhere), (0, b"", self.default_folder))
+        self.assertEqual(contents(self.default_folder), SAMPLES)
+
+    def test_the_real_game_plays_the_player_folder_and_ctrl_c_gives_130_and_the_terminal_back(self):
+        elsewhere = self.new_dir("elsewhere")
+        results = self.new_dir("results")
+        tmux = Tmux(self, "launcher",
+                    "cd %s && trap : INT; stty -g >%s/before; %s; echo $? >%s/rc; stty -g >%s/after"
+                    % (elsewhere, results, self.launcher, results, results),
+                    env={"HOME": self.home, "XDG_DATA_HOME": ""})
+        # The sample hero stands on row 8, column 30.
+        tmux.wait_for(lambda s: columns_of(s[8]).get(30) == HERO, what="the hero on the sample field")
+        self.assertEqual(contents(self.default_folder), SAMPLES)
+        tmux.send("C-c")
+        self.assertEqual(wait_for_file(os.path.join(results, "rc")), "130")
+        self.assertEqual(wait_for_file(os.path.join(results, "after")), wait_for_file(os.path.join(results, "before")))
+        self.assertEqual(os.listdir(elsewhere), [])
+
+
+class Packages(unittest.TestCase):
+    def test_the_debian_package_holds_the_game_where_a_game_goes(self):
+        deb, facts = built_package(self, BUILD, "console-rpg_%s_amd64.deb")
+        directory, program, data = "drwxr-xr-x", "-rwxr-xr-x", "-rw-r--r--"
+        expected = [
+            (directory, "./usr/"), (directory, "./usr/games/"), (program, "./usr/games/console-rpg"),
+            (directory, "./usr/libexec/"), (directory, "./usr/libexec/console-rpg/"),
+            (program, "./usr/libexec/console-rpg/console-rpg"),
+            (directory, "./usr/share/"), (directory, "./usr/share/doc/"), (directory, "./usr/share/doc/console-rpg/"),
+            (data, "./usr/share/doc/console-rpg/README.md"), (data, "./usr/share/doc/console-rpg/changelog.gz"),
+            (data, "./usr/share/doc/console-rpg/copyright"),
+            (directory, "./usr/share/games/"), (directory, "./usr/share/games/console-rpg/"),
+            (directory, "./usr/share/lintian/"), (directory, "./usr/share/lintian/overrides/"),
+            (data, "./usr/share/lintian/overrides/console-rpg"),
+            (directory, "./usr/share/man/"), (directory, "./usr/share/man/man6/"),
+            (data, "./usr/share/man/man6/console-rpg.6.gz"),
+        ] + [(data, "./usr/share/games/console-rpg/" + name) for name in DATA_FILES]
+        if facts["checker"]:
+            expected += [(directory, "./usr/bin/"), (program, "./usr/bin/console-rpg-check"),
+                         (directory, "./usr/share/man/man1/"), (data, "./usr/share/man/man1/console-rpg-check.1.gz")]
+        listing = subprocess.run(["dpkg-deb", "-c", deb], check=True, capture_output=True, text=True).stdout
+        rows = [line.split() for line in listing.splitlines()]
+        self.assertEqual(sorted((row[0], row[-1]) for row in rows), sorted(expected))
+        self.assertEqual({row[1] for row in rows}, {"root/root"})
+
+        fields = subprocess.run(["dpkg-deb", "-f", deb, "Package", "Version", "Architecture", "Section"],
+                                check=True, capture_output=True, text=True).stdout
+        self.assertEqual(fields.splitlines(), ["Package: console-rpg", "Version: " + facts["version"],
+                                               "Architecture: amd64", "Section: games"])
+        depends = subprocess.run(["dpkg-deb", "-f", deb, "Depends"], check=True, capture_output=True, text=True)
+        self.assertIn("libc6 (>= ", depends.stdout, "the dependencies dpkg-shlibdeps finds")
+
+        tree = subprocess.run(["dpkg-deb", "--fsys-tarfile", deb], check=True, capture_output=True).stdout
+        with tempfile.TemporaryFile() as f:
+            f.write(tree)
+            f.seek(0)
+            with tarfile.open(fileobj=f) as tar:
+                packed = {name: tar.extractfile("./usr/share/games/console-rpg/" + name).read() for name in DATA_FILES}
+                launcher = tar.extractfile("./usr/games/console-rpg").read().decode()
+        self.assertEqual(packed, SAMPLES)
+        # The launcher names the paths of the installed package, not of the build's staging area.
+        self.assertIn("\ngame='/usr/libexec/console-rpg/console-rpg'\n", launcher)
+        self.assertIn("\nsamples='/usr/share/games/console-rpg'\n", launcher)
+
+    def test_the_windows_zip_holds_both_programs_the_data_as_it_is_and_a_readme_with_crlf(self):
+        archive, facts = built_package(self, os.path.dirname(os.path.abspath(WINDOWS_EXE)), "console-rpg-%s-win64.zip")
+        top = "console-rpg-%s-win64/" % facts["version"]
+        programs = ["console-rpg.exe"] + (["console-rpg-check.exe"] if facts["checker"] else [])
+        with zipfile.ZipFile(archive) as z:
+            self.assertEqual(sorted(z.namelist()), sorted(top + name for name in programs + DATA_FILES + ["README.txt"]))
+            self.assertEqual({name: z.read(top + name) for name in DATA_FILES}, SAMPLES)
+            for name in programs:
+                self.assertEqual(z.read(top + name)[:2], b"MZ", name)
+            readme = z.read(top + "README.txt")
+        self.assertEqual(readme.count(b"\n"), readme.count(b"\r\n"), "a line end that is not CRLF")
+        text = readme.decode("ascii")
+        self.assertIn("console-rpg.exe", text)
+        self.assertEqual("console-rpg-check.exe" in text, facts["checker"])
+
+
+if __name__ == "__main__":
+    unittest.main()
