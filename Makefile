@@ -107,12 +107,15 @@ PACKAGE_PACKAGES := dpkg-dev lintian
 
 .PHONY: install package
 
-install: deps-build $(BUILD)/CMakeCache.txt
+# Configured afresh first: an older build directory may predate the install rules.
+install: deps-build
+	cmake -S . -B $(BUILD) >/dev/null
 	cmake --build $(BUILD) -j$(JOBS) --target programs
 	cmake --install $(BUILD) --prefix $(PREFIX) --strip
 
-package: deps-build windows $(BUILD)/CMakeCache.txt
+package: deps-build windows
 	@tools/ensure-packages $(PACKAGE_PACKAGES)
+	cmake -S . -B $(BUILD) >/dev/null
 	cmake --build $(BUILD) -j$(JOBS) --target programs
 	rm -f $(BUILD)/console-rpg_*.deb
 	cd $(BUILD) && cpack
