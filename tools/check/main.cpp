@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
 
     std::error_code error;
     if (!options.folder.empty() && !std::filesystem::is_directory(options.folder, error)) {
-        return Fail(options.folder + ": no such folder");
+        return Fail(options.folder + ": not a folder");
     }
     const Check_Result result = Check_Data(options.folder);
     const auto output = std::make_unique<platform::Glyph_Table>();

@@ -54,12 +54,10 @@ std::string Json_Path(std::string_view path) {
     return json + "\"";
 }
 
-struct Json_Writer {
-    const platform::Glyph_Table& output;
-    std::string text;
-
-    std::string String(std::string_view safe) const { return "\"" + Shown(safe, output, true) + "\""; }
-};
+// Code page 932 text from the data, in the terminal's character set.
+std::string Json_Text(std::string_view safe, const platform::Glyph_Table& output) {
+    return "\"" + Shown(safe, output, true) + "\"";
+}
 
 std::string Json_Range(const Value_Range& range) {
     const auto flag = [](bool on) { return on ? "true" : "false"; };
@@ -79,9 +77,9 @@ std::string Json_List(const Item& items, Write write) {
     return json + (first ? "]" : "\n  ]");
 }
 
-std::string Json_Sheet(const Json_Writer& json) {
+std::string Json_Sheet(const platform::Glyph_Table& output) {
     const Rules_Sheet sheet = Sheet_For(hero, monsters, skills);
-    const auto name = [&](const auto& buffer) { return json.String(Made_Safe(Text_Of(buffer))); };
+    const auto name = [&](const auto& buffer) { return Json_Text(Made_Safe(Text_Of(buffer)), output); };
     std::string out = "{\n  \"hero\": {\"name\": " + name(hero.name) + ", \"level\": " + std::to_string(hero.level) +
                       ", \"exp\": " + std::to_string(hero.exp) + ", \"hp\": " + std::to_string(hero.hp) +
                       ", \"attack\": " + std::to_string(hero.attack) + ", \"defense\": " + std::to_string(hero.defense) +
@@ -141,21 +139,20 @@ std::string Text_Report(const Check_Result& result, const platform::Glyph_Table&
 }
 
 std::string Json_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map) {
-    const Json_Writer json{output, {}};
     const std::vector<Finding>& findings = result.findings.list;
     std::string out = "{\n\"directory\": " + Json_Path(result.findings.folder.empty() ? "." : result.findings.folder) +
                       ",\n\"exit_status\": " + std::to_string(Exit_Status(findings)) + ",\n\"findings\": ";
     out += Json_List(findings, [&](const Finding& f) {
         return "{\"file\": " + Json_Path(f.file) + ", \"line\": " + std::to_string(f.at.line) +
                ", \"column\": " + std::to_string(f.at.column) + ", \"severity\": \"" + Severity_Name(f.severity) +
-               "\", \"message\": " + json.String(f.message) + "}";
+               "\", \"message\": " + Json_Text(f.message, output) + "}";
     });
-    out += ",\n\"sheet\": " + (result.statuses_read ? Json_Sheet(json) : std::string("null"));
+    out += ",\n\"sheet\": " + (result.statuses_read ? Json_Sheet(output) : std::string("null"));
     if (with_map) {
         std::vector<std::string> rows;
         if (result.map_read) rows = Map_Lines(result);
         if (!rows.empty()) rows.erase(rows.begin());  // the legend is for people
-        out += ",\n\"map\": " + Json_List(rows, [&](const std::string& row) { return json.String(row); });
+        out += ",\n\"map\": " + Json_List(rows, [&](const std::string& row) { return Json_Text(row, output); });
     }
     return out + "\n}\n";
 }
