@@ -7,7 +7,7 @@ JOBS       ?= 2
 BUILD_PACKAGES := cmake make g++ libc6-dev
 TEST_PACKAGES  := $(BUILD_PACKAGES) libgtest-dev tmux python3
 
-.PHONY: all build run test sanitize-test bench deps-build deps-test clean
+.PHONY: all build run check-data test sanitize-test bench deps-build deps-test clean
 
 all: build
 
@@ -27,7 +27,16 @@ build: deps-build $(BUILD)/CMakeCache.txt
 run: build
 	cd game && ../$(BUILD)/console-rpg
 
+<<<<<<< HEAD
 test: deps-test windows deps-wine package $(BUILD)/CMakeCache.txt
+=======
+# Checks the sample data as the game reads it: findings, then the rules sheet.
+check-data: deps-build $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target console-rpg-check
+	$(BUILD)/console-rpg-check game
+
+test: deps-test windows deps-wine $(BUILD)/CMakeCache.txt
+>>>>>>> check
 	cmake --build $(BUILD) -j$(JOBS)
 	$(MAKE) --no-print-directory fuzz-smoke
 	$(MAKE) --no-print-directory sanitize-test
@@ -81,9 +90,10 @@ fuzz-smoke: fuzz-build
 	  echo "fuzz-smoke $$t: $$(grep '^Done' $(FUZZ_BUILD)/smoke/$$t.log), no property failed"; \
 	done
 
-# The Windows build: cross-compiled with mingw-w64 into $(WINDOWS_BUILD)/console-rpg.exe,
-# one .exe that needs no DLL beside it. `make test` runs it under wine, whose prefix
-# lives in $(WINDOWS_BUILD)/wine-prefix (tests/e2e/test_windows.py).
+# The Windows build: cross-compiled with mingw-w64 into $(WINDOWS_BUILD)/console-rpg.exe
+# and console-rpg-check.exe, each one .exe that needs no DLL beside it. `make test` runs
+# the game under wine, whose prefix lives in $(WINDOWS_BUILD)/wine-prefix
+# (tests/e2e/test_windows.py).
 WINDOWS_BUILD    := build-windows
 WINDOWS_PACKAGES := cmake make g++-mingw-w64-x86-64-win32
 WINE_PACKAGES    := wine wine64
@@ -93,7 +103,7 @@ WINE_PACKAGES    := wine wine64
 windows:
 	@tools/ensure-packages $(WINDOWS_PACKAGES)
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target console-rpg
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target console-rpg console-rpg-check
 
 deps-wine:
 	@tools/ensure-packages $(WINE_PACKAGES)

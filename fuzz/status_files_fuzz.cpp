@@ -11,7 +11,10 @@
 //    consumed whole, the numbers are their low bits, and every field after
 //    the first value that does not parse keeps what it held;
 //  - the monster's position is never read from the file;
-//  - the file is closed after loading.
+//  - the file is closed after loading;
+//  - a reading watched by an observer (the data checker's) reads what the
+//    loader reads, and tells of every field once, in order, each token lying
+//    inside the file after the one before.
 
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "data/status_files.h"
 #include "data/text_reader.h"
@@ -221,6 +225,37 @@ void Check_Small_Buffers(const uint8_t* data, size_t size) {
     Close_Text_File(text);
 }
 
+void Keep_Note(void* notes, const Value_Note& note) { static_cast<std::vector<Value_Note>*>(notes)->push_back(note); }
+
+// Run after Check_Hero, whose load `hero` still holds.
+void Check_Watched(size_t size) {
+    Hero_Status_Info watched;
+    Mark_Untouched(watched);
+    std::vector<Value_Note> notes;
+    Text_File text;
+    fuzz::Check(Open_Text_File(text, input_path.c_str()), "the watched reading opens the file");
+    Value_Observer observer{&notes, Keep_Note, {}};
+    Value_Scanner scan{text, false, &observer};
+    Read_Hero_Status(scan, watched);
+    Close_Text_File(text);
+    fuzz::Check(std::memcmp(&watched, &hero, sizeof watched) == 0, "a watched reading reads what the loader reads");
+    fuzz::Check(notes.size() == 27, "one note a field");
+    long after = 0;
+    bool stopped = false;
+    for (const Value_Note& note : notes) {
+        const bool read = note.outcome == Value_Note::Outcome::Read;
+        fuzz::Check(stopped == (note.outcome == Value_Note::Outcome::Skipped), "every field after a failure is skipped");
+        if (read) {
+            fuzz::Check(after <= note.start && note.start < note.end && note.end <= static_cast<long>(size),
+                        "a token read lies inside the file, after the one before");
+            after = note.end;
+        } else if (!stopped) {
+            fuzz::Check(after <= note.start && note.start <= static_cast<long>(size), "a failure lies inside the file");
+        }
+        stopped = stopped || !read;
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -233,6 +268,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // One file serves all three loaders: only the hero's name is fixed.
     fuzz::Write_Input_File(input_path, data, size);
     Check_Hero(data, size);
+    Check_Watched(size);
     Check_Monster(data, size);
     Check_Skill(data, size);
     Check_Small_Buffers(data, size);

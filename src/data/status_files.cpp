@@ -8,21 +8,14 @@ std::array<Skill_Info, Skill_Count> skills{};
 
 namespace {
 
-constexpr std::array<const char*, Monster_Count> Monster_Files = {
-    "Pawn_Status_Info.txt",  "Knight_Status_Info.txt", "Bishop_Status_Info.txt",
-    "Rook_Status_Info.txt",  "Queen_Status_Info.txt",  "King_Status_Info.txt",
-};
-
-constexpr std::array<const char*, Skill_Count> Skill_Files = {
-    "SwordCut.txt", "Flame.txt", "BigRevolveSword.txt", "HellFlame.txt", "AbsoluteObedience.txt",
-};
-
 template <typename Field, size_t N>
 void Numbers(Value_Scanner& scan, std::array<Field, N>& fields) {
     for (Field& field : fields) scan.Number(field);
 }
 
-void Read_Hero(Value_Scanner& scan, Hero_Status_Info& record) {
+}  // namespace
+
+void Read_Hero_Status(Value_Scanner& scan, Hero_Status_Info& record) {
     scan.Token(record.name);
     scan.Number(record.hp);
     scan.Number(record.attack);
@@ -41,7 +34,7 @@ void Read_Hero(Value_Scanner& scan, Hero_Status_Info& record) {
     scan.Number(record.y);
 }
 
-void Read_Monster(Value_Scanner& scan, Monster_Status_Info& record) {
+void Read_Monster_Status(Value_Scanner& scan, Monster_Status_Info& record) {
     scan.Token(record.name);
     scan.Number(record.lead_value);
     scan.Token(record.glyph);
@@ -62,6 +55,8 @@ void Read_Skill(Value_Scanner& scan, Skill_Info& record) {
     scan.Number(record.penetration);
 }
 
+namespace {
+
 template <typename Record, typename Reader>
 int Load_Record(Record& record, const char* file_name, Reader read) {
     Text_File text;
@@ -74,10 +69,10 @@ int Load_Record(Record& record, const char* file_name, Reader read) {
 
 }  // namespace
 
-int Load_Hero_Status() { return Load_Record(hero, Hero_File_Name, Read_Hero); }
+int Load_Hero_Status() { return Load_Record(hero, Hero_File_Name, Read_Hero_Status); }
 
 int Load_Monster_Status(Monster_Status_Info& record, const char* file_name) {
-    return Load_Record(record, file_name, Read_Monster);
+    return Load_Record(record, file_name, Read_Monster_Status);
 }
 
 int Load_Skill(Skill_Info& record, const char* file_name) {

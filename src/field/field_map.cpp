@@ -6,15 +6,19 @@
 
 std::array<std::array<int32_t, Field_Columns>, Field_Rows> Field_Map{};
 
-void Load_Field_Map(const char* file_name) {
-    Text_File text;
-    if (!Open_Text_File(text, file_name)) platform::Fatal_Exit();
+void Read_Field_Map(Text_File& text) {
     for (auto& row : Field_Map) {
         for (int32_t& cell : row) {
             const int c = Read_Char(text);
             cell = c == ' ' ? 0 : c;
         }
     }
+}
+
+void Load_Field_Map(const char* file_name) {
+    Text_File text;
+    if (!Open_Text_File(text, file_name)) platform::Fatal_Exit();
+    Read_Field_Map(text);
     Close_Text_File(text);
 }
 

@@ -13,9 +13,16 @@ inline constexpr int32_t Past_End_Cell = -1;
 
 extern std::array<std::array<int32_t, Field_Columns>, Field_Rows> Field_Map;
 
-// Reads exactly one byte per cell, row by row, ignoring line ends (a line feed
-// is a cell like any other). Ends the process at once, with nothing written,
-// when the file cannot be opened.
+struct Text_File;
+
+// Fills the grid from an open map file: exactly one byte per cell, row by row,
+// ignoring line ends (a line feed is a cell like any other), and -1 in every
+// cell after the file's end. Reads nothing more, so that the data checker can
+// see what is left; the caller closes the file.
+void Read_Field_Map(Text_File& text);
+
+// Opens, reads and closes the map file. Ends the process at once, with nothing
+// written, when the file cannot be opened.
 void Load_Field_Map(const char* file_name);
 
 // Draws every non-open cell at its own screen cell. Open cells are not written,

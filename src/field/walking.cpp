@@ -47,20 +47,9 @@ int Can_Move(int code, uint16_t x, uint16_t y) {
 }
 
 template <typename Character>
-void Step(Character& who, int code) {
-    switch (code) {
-        case Code_Up: who.y = static_cast<uint16_t>(who.y - 1); break;
-        case Code_Down: who.y = static_cast<uint16_t>(who.y + 1); break;
-        case Code_Left: who.x = static_cast<uint16_t>(who.x - 2); break;
-        case Code_Right: who.x = static_cast<uint16_t>(who.x + 2); break;
-        default: break;
-    }
-}
-
-template <typename Character>
 void Redraw_Moved(Character& who, int code, std::string_view glyph) {
     Draw_At(who.x, who.y, Eraser);
-    Step(who, code);
+    Take_Step(who, code);
     Draw_At(who.x, who.y, glyph);
 }
 

@@ -60,6 +60,19 @@ int64_t Clock_Seconds();
 // would block the game or feed it endless bytes.
 std::FILE* Open_Data_File(const char* name);
 
+// For the programs beside the game (the data checker), which print text:
+
+struct Glyph_Table;  // platform/core/cp932_glyphs.h
+
+// Fills the table with how standard output shows code page 932: in the
+// locale's character set on POSIX systems, the one the game draws in; in
+// UTF-8 on Windows, written to a console as its characters.
+void Load_Output_Glyphs(Glyph_Table& table);
+
+// Writes text in that character set to standard output. False when it could
+// not be written.
+bool Write_Output(std::string_view text);
+
 // Saving a file so that a crash, a full disk or a failed write never leaves it
 // half written: write a new file beside it, flush it to the device, then put
 // it in the old one's place in one step.

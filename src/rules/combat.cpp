@@ -36,25 +36,18 @@
 
 #include "rules/combat.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "shell/random.h"
 
 namespace {
 
-// The bonus for level L, drawing its random number now.
-struct Level_Roll {
-    int32_t bonus_divisor;  // 2L + 100
-    int32_t r;
-};
-
-Level_Roll Roll_For_Level(int32_t level) {
-    const int32_t divisor = 2 * level + 100;
-    return {divisor, Next_Random() % (divisor + 1)};
-}
+// The random number for a level L, drawn now.
+int32_t Roll(int32_t level) { return Next_Random() % (2 * level + 101); }
 
 // trunc(r / (2L + 100) * 10.0) equals this integer quotient for every r and L.
-int32_t Bonus(const Level_Roll& roll) { return (10 * roll.r) / roll.bonus_divisor; }
+int32_t Bonus(int32_t level, int32_t r) { return (10 * r) / (2 * level + 100); }
 
 // A 32-bit result read as signed, the wrap done without signed overflow.
 int32_t As_Signed(uint32_t bits) { return static_cast<int32_t>(bits); }
@@ -73,15 +66,16 @@ struct Damage_Terms {
 constexpr double Below_Int32 = -2147483649.0;
 constexpr double Above_Int32 = 2147483648.0;
 
-uint16_t Low_Bits_Of_Truncated(double sum) {
+Damage_Outcome Low_Bits_Of_Truncated(double sum) {
     // Checked before converting: a value out of range has no defined conversion.
-    if (!std::isfinite(sum) || sum <= Below_Int32 || sum >= Above_Int32) return 0;
+    if (!std::isfinite(sum) || sum <= Below_Int32 || sum >= Above_Int32) return {0, Damage_Kind::Beyond_32_Bits, 0};
     const auto whole = static_cast<int32_t>(sum);  // truncates toward zero
-    return static_cast<uint16_t>(static_cast<uint32_t>(whole));
+    const auto damage = static_cast<uint16_t>(static_cast<uint32_t>(whole));
+    return {damage, whole == damage ? Damage_Kind::In_Range : Damage_Kind::Wrapped, whole};
 }
 
-uint16_t Damage(const Damage_Terms& terms) {
-    if (terms.first_divisor == 0 || terms.second_divisor == 0) return 0;
+Damage_Outcome Damage(const Damage_Terms& terms) {
+    if (terms.first_divisor == 0 || terms.second_divisor == 0) return {0, Damage_Kind::Zero_Divisor, 0};
     const double first = static_cast<double>(terms.product) / terms.first_divisor;
     const double second = terms.experience / terms.second_divisor;
     return Low_Bits_Of_Truncated((first + second) + terms.bonus);
@@ -97,17 +91,17 @@ uint32_t Rounded_To(uint32_t t, uint32_t step) {
     return rest >= step / 2 ? t - rest + step : t - rest;  // halves up
 }
 
-// One stat's growth: base plus rand() % 5 - 2, read as 16-bit signed and
-// never below 0.
-int32_t Growth(int32_t base) {
-    const int32_t d = base + (Next_Random() % 5 - 2);
+// One stat's growth for its roll (rand() % 5): base plus roll - 2, read as
+// 16-bit signed and never below 0.
+int32_t Growth(int32_t base, int32_t roll) {
+    const int32_t d = base + (roll - 2);
     const auto as_16_bits = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(d)));
     return as_16_bits < 0 ? 0 : as_16_bits;
 }
 
 template <typename Stat>
-void Grow(Stat& stat, int32_t base) {
-    const int32_t d = Growth(base);
+void Grow(Stat& stat, int32_t base, int32_t roll) {
+    const int32_t d = Growth(base, roll);
     stat = static_cast<Stat>(static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(stat)) +
                                                    static_cast<uint32_t>(d)));
 }
@@ -117,38 +111,71 @@ constexpr int32_t Stat_Growth_Per_100 = 2;
 
 }  // namespace
 
-uint16_t Hero_Attack_Damage(const Hero_Status_Info& hero, const Monster_Status_Info& monster,
-                            const Skill_Info& skill) {
-    const Level_Roll roll = Roll_For_Level(hero.level);
+int32_t Hero_Roll_Level(const Hero_Status_Info& hero) { return hero.level; }
+
+int32_t Monster_Roll_Level(const Hero_Status_Info& hero) { return (hero.level * 2) / 3; }
+
+int32_t Largest_Roll(int32_t level) { return std::min(2 * level + 100, Random_Max); }
+
+Damage_Outcome Hero_Attack_Damage_For_Roll(const Hero_Status_Info& hero, const Monster_Status_Info& monster,
+                                           const Skill_Info& skill, int32_t r) {
     return Damage({
         .product = As_Signed(uint32_t{hero.attack} * skill.power),
         .first_divisor = monster.defense,
         .experience = static_cast<double>(hero.exp),
         .second_divisor = As_Signed(uint32_t{monster.defense} * monster.stat5 - skill.penetration),
-        .bonus = Bonus(roll),
+        .bonus = Bonus(Hero_Roll_Level(hero), r),
     });
 }
 
-uint16_t Monster_Attack_Damage(const Hero_Status_Info& hero, const Monster_Status_Info& monster,
-                               const Skill_Info& skill) {
-    const Level_Roll roll = Roll_For_Level((hero.level * 2) / 3);
+Damage_Outcome Monster_Attack_Damage_For_Roll(const Hero_Status_Info& hero, const Monster_Status_Info& monster,
+                                              const Skill_Info& skill, int32_t r) {
     return Damage({
         .product = As_Signed(uint32_t{monster.attack} * skill.power),
         .first_divisor = hero.defense,
         .experience = static_cast<double>((hero.exp * 2u) / 3u),
         .second_divisor = As_Signed(uint32_t{hero.defense} * hero.stat5 - skill.penetration),
-        .bonus = Bonus(roll),
+        .bonus = Bonus(Monster_Roll_Level(hero), r),
     });
 }
 
-void Gain_Exp(Hero_Status_Info& hero, const Monster_Status_Info& monster) {
-    const Level_Roll roll = Roll_For_Level(hero.level);
+Exp_Outcome Exp_Gain_For_Roll(const Hero_Status_Info& hero, const Monster_Status_Info& monster, int32_t r) {
     const int32_t s = As_Signed(Stat_Sum(monster.hp, monster.attack, monster.defense, monster.stat4,
                                          monster.stat5, monster.stat6));
-    const int32_t g = s + s / 6 + Bonus(roll);  // at most 7/6 of 6 * 65535 + 10: no overflow
+    const int32_t g = s + s / 6 + Bonus(Hero_Roll_Level(hero), r);  // at most 7/6 of 6 * 65535 + 10: no overflow
     const auto low = static_cast<uint16_t>(static_cast<uint32_t>(g));
-    const auto gain = static_cast<uint16_t>(uint32_t{low} * 2u);
-    hero.exp += gain;
+    return {static_cast<uint16_t>(uint32_t{low} * 2u), 2 * g};
+}
+
+void Grow_Stats_With_Rolls(Hero_Status_Info& hero, const std::array<int32_t, Growing_Stats>& rolls) {
+    if (hero.level == 0) return;
+    const int32_t q = static_cast<uint16_t>(hero.exp / hero.level);
+    Grow(hero.hp, q * Hp_Growth_Per_100 / 100, rolls[0]);
+    Grow(hero.attack, q * Stat_Growth_Per_100 / 100, rolls[1]);
+    Grow(hero.defense, q * Stat_Growth_Per_100 / 100, rolls[2]);
+    Grow(hero.stat4, q * Stat_Growth_Per_100 / 100, rolls[3]);
+    Grow(hero.stat5, q * Stat_Growth_Per_100 / 100, rolls[4]);
+    Grow(hero.stat6, q * Stat_Growth_Per_100 / 100, rolls[5]);
+}
+
+// The game's own operations draw their random numbers first, in the order
+// they always have, and evaluate the same formulas.
+
+uint16_t Hero_Attack_Damage(const Hero_Status_Info& hero, const Monster_Status_Info& monster,
+                            const Skill_Info& skill) {
+    const int32_t r = Roll(Hero_Roll_Level(hero));
+    return Hero_Attack_Damage_For_Roll(hero, monster, skill, r).damage;
+}
+
+uint16_t Monster_Attack_Damage(const Hero_Status_Info& hero, const Monster_Status_Info& monster,
+                               const Skill_Info& skill) {
+    const int32_t r = Roll(Monster_Roll_Level(hero));
+    return Monster_Attack_Damage_For_Roll(hero, monster, skill, r).damage;
+}
+
+void Gain_Exp(Hero_Status_Info& hero, const Monster_Status_Info& monster) {
+    const int32_t r = Roll(Hero_Roll_Level(hero));
+    hero.exp += Exp_Gain_For_Roll(hero, monster, r).gain;
 }
 
 void Update_Rating(Hero_Status_Info& hero) {
@@ -161,11 +188,8 @@ void Update_Rating(Hero_Status_Info& hero) {
 
 void Grow_Stats(Hero_Status_Info& hero) {
     if (hero.level == 0) return;
-    const int32_t q = static_cast<uint16_t>(hero.exp / hero.level);
-    Grow(hero.hp, q * Hp_Growth_Per_100 / 100);
-    Grow(hero.attack, q * Stat_Growth_Per_100 / 100);
-    Grow(hero.defense, q * Stat_Growth_Per_100 / 100);
-    Grow(hero.stat4, q * Stat_Growth_Per_100 / 100);
-    Grow(hero.stat5, q * Stat_Growth_Per_100 / 100);
-    Grow(hero.stat6, q * Stat_Growth_Per_100 / 100);
+    // One number per stat, in the order the stats grow.
+    std::array<int32_t, Growing_Stats> rolls{};
+    for (int32_t& roll : rolls) roll = Next_Random() % 5;
+    Grow_Stats_With_Rolls(hero, rolls);
 }

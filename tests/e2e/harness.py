@@ -7,6 +7,7 @@ the sample data, so tests never share state and never touch game/.
 import fcntl
 import os
 import pty
+import re
 import shutil
 import signal
 import struct
@@ -18,11 +19,20 @@ import time
 import unicodedata
 import unittest
 
-BINARY = os.environ.get("CONSOLE_RPG", os.path.join(os.path.dirname(__file__), "../../build/console-rpg"))
-GAME_DATA = os.environ.get("GAME_DATA", os.path.join(os.path.dirname(__file__), "../../game"))
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+BINARY = os.environ.get("CONSOLE_RPG", os.path.join(ROOT, "build/console-rpg"))
+CHECKER = os.environ.get("CONSOLE_RPG_CHECK", os.path.join(ROOT, "build/console-rpg-check"))
+GAME_DATA = os.environ.get("GAME_DATA", os.path.join(ROOT, "game"))
 # The Windows build's program, cross-compiled by `make windows`; the zip is made beside it.
-WINDOWS_EXE = os.environ.get("CONSOLE_RPG_EXE",
-                             os.path.join(os.path.dirname(__file__), "../../build-windows/console-rpg.exe"))
+WINDOWS_EXE = os.environ.get("CONSOLE_RPG_EXE", os.path.join(ROOT, "build-windows/console-rpg.exe"))
+
+
+def project_version():
+    """The version set once in CMakeLists.txt, as the build passes it on."""
+    if "CONSOLE_RPG_VERSION" in os.environ:
+        return os.environ["CONSOLE_RPG_VERSION"]
+    with open(os.path.join(ROOT, "CMakeLists.txt")) as f:
+        return re.search(r"project\(console_rpg VERSION (\S+)", f.read()).group(1)
 
 STATUS_FILES = [
     "Hero_Status_Info.txt", "Pawn_Status_Info.txt", "Knight_Status_Info.txt", "Bishop_Status_Info.txt",

@@ -1,0 +1,18 @@
+// Text output for the programs beside the game on POSIX systems: the glyphs
+// are the game's own, converted into the locale's character set.
+
+#include <cstdio>
+
+#include "platform/core/cp932_glyphs.h"
+#include "platform/platform.h"
+#include "platform/posix/glyph_conversion.h"
+
+namespace platform {
+
+void Load_Output_Glyphs(Glyph_Table& table) { posix_terminal::Load_Glyphs(table); }
+
+bool Write_Output(std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+}
+
+}  // namespace platform

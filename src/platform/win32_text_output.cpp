@@ -1,0 +1,44 @@
+// Text output for the programs beside the game on Windows. The glyphs are
+// UTF-8, as the game's console back end converts code page 932; a console is
+// given the characters themselves (WriteConsoleW), so they show right whatever
+// its code page, and a file or pipe gets the UTF-8 bytes.
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "platform/core/cp932_glyphs.h"
+#include "platform/platform.h"
+#include "platform/win32_screen.h"
+
+namespace platform {
+
+void Load_Output_Glyphs(Glyph_Table& table) { Fill_Glyph_Table(table, win32_screen::Cp932_To_Utf8); }
+
+bool Write_Output(std::string_view text) {
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (!GetConsoleMode(output, &mode)) return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    if (text.empty()) return true;
+    const int size = static_cast<int>(text.size());
+    std::wstring wide(static_cast<size_t>(size), L'\0');  // never more UTF-16 units than UTF-8 bytes
+    const int count = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), size);
+    for (int done = 0; done < count;) {
+        DWORD written = 0;
+        // Older consoles refuse much more than 64 KiB at once.
+        const DWORD chunk = static_cast<DWORD>(std::min(count - done, 8 * 1024));
+        if (!WriteConsoleW(output, wide.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += static_cast<int>(written);
+    }
+    return count > 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,306 @@
+// console-rpg-check: what it finds in small data folders, each a clean one
+// with one file changed, as the exact line it prints; and its rules sheet
+// against rows worked out by hand.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "data/status_files.h"
+#include "data_check.h"
+#include "glyph_fixture.h"
+#include "report.h"
+#include "rules_sheet.h"
+#include "work_dir.h"
+
+namespace {
+
+// Three named monsters and skills are enough: the rest share the pawn's line.
+constexpr const char* Clean_Hero = "Hero 100 20 15 10 8 12 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 30 8\n";
+constexpr const char* Clean_Monster = "Pawn 1 \x95\xE0 0 30 8 6 4 3 2 0\n";  // 歩
+constexpr const char* Clean_Skill = "Cut 1 3 2\n";
+
+// Half-width walls round an open field: 19 lines of 53 bytes and a line feed.
+std::string Map_Line(int row) {
+    if (row == 0 || row == Field_Rows - 1) return std::string(53, '#');
+    return "##" + std::string(50, ' ') + "#";
+}
+
+// The clean map with lines (0-based) replaced.
+std::string Map_With_Lines(const std::vector<std::pair<int, std::string>>& changes) {
+    std::string map;
+    for (int row = 0; row < Field_Rows; ++row) {
+        std::string line = Map_Line(row);
+        for (const auto& [changed, text] : changes) {
+            if (changed == row) line = text;
+        }
+        map += line + "\n";
+    }
+    return map;
+}
+
+std::string Map_With_Line(int line, const std::string& text) { return Map_With_Lines({{line, text}}); }
+
+// The clean map with bytes written over a line from a column on.
+std::string Map_With(int line, int column, const std::string& bytes) {
+    return Map_With_Line(line, Map_Line(line).replace(static_cast<size_t>(column), bytes.size(), bytes));
+}
+
+class Check : public Work_Dir_Test {
+protected:
+    void SetUp() override {
+        Work_Dir_Test::SetUp();
+        Write_Clean_Data();
+    }
+
+    static void Write_Clean_Data() {
+        for (const auto& entry : std::filesystem::directory_iterator(".")) std::filesystem::remove_all(entry.path());
+        Write_File(Hero_File_Name, Clean_Hero);
+        for (const char* name : Monster_Files) Write_File(name, Clean_Monster);
+        for (const char* name : Skill_Files) Write_File(name, Clean_Skill);
+        Write_File("test.txt", Map_With_Line(-1, ""));
+    }
+
+    static std::vector<std::string> Report_Lines(const Check_Result& result) {
+        std::istringstream text(Text_Report(result, glyph_fixture::Utf8_Glyphs(), false));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(text, line);) lines.push_back(line);
+        return lines;
+    }
+};
+
+constexpr const char* Missing = "(missing)";
+constexpr const char* Directory = "(a directory)";
+
+struct Finding_Case {
+    const char* file;
+    std::string content;  // or Missing, or Directory
+    const char* line;     // what the checker must print
+    int status;
+};
+
+const Finding_Case Finding_Cases[] = {
+    // Clean data: notes only.
+    {"test.txt", Map_With_Line(-1, ""), "test.txt:9:31: note: from its start, x 30, y 8, the hero can reach 425 places",
+     0},
+    {"test.txt", Map_With_Line(-1, ""), "test.txt:4:9: note: the pawn can reach the hero's start, x 30, y 8", 0},
+
+    // Files the game cannot open.
+    {"Bishop_Status_Info.txt", Missing,
+     "Bishop_Status_Info.txt:1:1: error: missing: the game stops here, shows its missing-file notice and ends after 30 "
+     "seconds; the files after it, Rook_Status_Info.txt to test.txt, are never read",
+     2},
+    {"AbsoluteObedience.txt", Directory,
+     "AbsoluteObedience.txt:1:1: error: a directory, not a regular file: the game stops here, shows its missing-file "
+     "notice and ends after 30 seconds; test.txt is never read",
+     2},
+    {"test.txt", Missing, "test.txt:1:1: error: missing: the game ends at once, showing nothing", 2},
+
+    // Numbers kept in their field's width.
+    {Hero_File_Name, "Hero 70000 20 15 10 8 12 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 30 8",
+     "Hero_Status_Info.txt:1:6: warning: 70000 does not fit hp (-32768 to 32767): the game keeps 4464", 1},
+    {Hero_File_Name, "Hero 100\n-1 15 10 8 12 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 30 8",
+     "Hero_Status_Info.txt:2:1: warning: -1 does not fit attack (0 to 65535): the game keeps 65535", 1},
+    {Hero_File_Name, "Hero 100 20 15 10 8 12 0 99999999999 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 30 8",
+     "Hero_Status_Info.txt:1:26: warning: 99999999999 is past 32 bits: the game reads 1215752191", 1},
+    {"Pawn_Status_Info.txt", "Pawn 1 \x95\xE0 0 99999999999 8 6 4 3 2 0",
+     "Pawn_Status_Info.txt:1:13: warning: 99999999999 is past 32 bits: the game reads 1215752191, which hp keeps as "
+     "-6145",
+     1},
+    {Hero_File_Name, "Hero 100 20 15 10 8 12 0 -1 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 30 8",
+     "Hero_Status_Info.txt:1:26: note: -1 is kept in exp as 4294967295, the way the hero save writes values past "
+     "2147483647",
+     0},
+
+    // Where reading stops, and what it leaves.
+    {Hero_File_Name, "Hero 100 x 15",
+     "Hero_Status_Info.txt:1:10: warning: 'x' is not a number: the game stops reading after 2 of its 27 values, and "
+     "leaves attack, defense, stat4, stat5, stat6, rating, exp, level, aux, group3[0..2], group4[0..4], group5[0..5], x "
+     "and y at 0",
+     1},
+    {"Knight_Status_Info.txt", "Pawn 1\r\n\x95\xE0 0 30\r\n",
+     "Knight_Status_Info.txt:3:1: warning: the file ends after 5 of its 11 values, and leaves attack, defense, stat4, "
+     "stat5, stat6 and post_value at 0",
+     1},
+    {"Flame.txt", "", "Flame.txt:1:1: warning: the file ends after 0 of its 4 values, and leaves the name empty and "
+                      "lead_value, power and penetration at 0",
+     1},
+    {"SwordCut.txt", "Cut 1 3\x1A 2",
+     "SwordCut.txt:1:8: warning: a Ctrl+Z ends the file after 3 of its 4 values, and leaves penetration at 0; the 2 "
+     "bytes after it are never read",
+     1},
+    {"SwordCut.txt", "Cut 1 3 2\n\x1A\n5",
+     "SwordCut.txt:2:1: warning: a Ctrl+Z ends the file here: the 2 bytes after it are never read", 1},
+    {"SwordCut.txt", "Cut 1 3 2 9 -9\n",
+     "SwordCut.txt:1:11: warning: 2 values after the last field, penetration, are never read", 1},
+
+    // Names and glyphs.
+    {"HellFlame.txt", "ABCDEFGHIJKLMNOPQR\x92\xB7\x82\xA2 1 3 2",  // 長い, never cut in half
+     "HellFlame.txt:1:1: warning: the name 'ABCDEFGHIJKLMNOPQR長い' (22 bytes) is cut to fit its 19: the game keeps "
+     "'ABCDEFGHIJKLMNOPQR'",
+     1},
+    {"Queen_Status_Info.txt", "Q\xFF\x1B 1 \x95\xE0 0 30 8 6 4 3 2 0",
+     "Queen_Status_Info.txt:1:2: warning: byte 0xFF in the name 'Q?\?' is no character of code page 932: shown as ?", 1},
+    {"Pawn_Status_Info.txt", "Pawn 1 G 0 30 8 6 4 3 2 0",
+     "Pawn_Status_Info.txt:1:8: warning: the glyph 'G' is not one full-width character, two bytes of code page 932 as "
+     "wide as the hero",
+     1},
+    {"Rook_Status_Info.txt", "Rook 1 \x95\xE0G 0 30 8 6 4 3 2 0",
+     "Rook_Status_Info.txt:1:8: warning: the glyph '歩G' is not one full-width character, two bytes of code page 932 "
+     "as wide as the hero",
+     1},
+    {"King_Status_Info.txt", "\xE7\x8E\x8B 1 \xE6\xAD\xA9 0 30 8 6 4 3 2 0",  // 王 and 歩 in UTF-8
+     "King_Status_Info.txt:1:1: warning: this file looks like UTF-8, but the game reads code page 932 (Shift-JIS)", 1},
+
+    // The map as read.
+    {"test.txt", Map_With_Line(4, std::string(52, '#')),
+     "test.txt:5:53: warning: line 5 has 52 bytes before its line feed, not 53: every later cell moves 1 to the left",
+     1},
+    {"test.txt", Map_With_Line(1, Map_Line(1) + "\x81\x94"),
+     "test.txt:2:54: warning: a full-width character is split across the end of row 1: its first byte is drawn as ? "
+     "and its second starts the next row",
+     1},
+    {"test.txt", Map_With(6, 20, "\x1B"), "test.txt:7:21: warning: control byte 0x1B is a wall drawn as ?", 1},
+    {"test.txt", Map_With(6, 20, "\xFF\xA0"),
+     "test.txt:7:21: warning: byte 0xFF is no character of code page 932: a wall drawn as ? (and 1 more on this line)",
+     1},
+    {"test.txt", Map_With(6, 20, "\x81#"),
+     "test.txt:7:21: warning: byte 0x81 starts a full-width character that has no second byte: a wall drawn as ?", 1},
+    {"test.txt", Map_With_Line(-1, "").substr(0, 1000),
+     "test.txt:19:29: warning: the map ends after 1000 of the 1026 bytes the game reads: the last 26 cells, from x 28, "
+     "y 18 on, block and show as ?",
+     1},
+    {"test.txt", Map_With_Line(-1, "").substr(0, 540) + "\x1A#",
+     "test.txt:11:1: warning: a Ctrl+Z ends the map after 540 of the 1026 bytes the game reads: the last 486 cells, "
+     "from x 0, y 10 on, block and show as ?; the 1 bytes after it are never read",
+     1},
+    {"test.txt", Map_With_Line(-1, "") + "more\n",
+     "test.txt:20:1: warning: the game reads the map's first 1026 bytes only: the 5 bytes from here on are never read", 1},
+    {"test.txt", Map_With(0, 0, "\xEF\xBC\x83"),
+     "test.txt:1:1: warning: this file looks like UTF-8, but the game reads code page 932 (Shift-JIS)", 1},
+
+    // The field as played.
+    {Hero_File_Name, "Hero 100 20 15 10 8 12 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 60 8",
+     "Hero_Status_Info.txt:1:60: warning: the hero starts outside the field of 54 columns and 19 rows, at x 60, y 8: "
+     "every step from there is refused",
+     1},
+    {Hero_File_Name, "Hero 100 20 15 10 8 12",  // the start never read: x 0, y 0
+     "Hero_Status_Info.txt:1:23: warning: the hero starts on a wall at x 0, y 0 (test.txt:1:1)", 1},
+    {"test.txt", Map_With(8, 30, "#"), "Hero_Status_Info.txt:1:60: warning: the hero starts on a wall at x 30, y 8 "
+                                       "(test.txt:9:31)",
+     1},
+    {"test.txt",
+     Map_With_Lines({{7, std::string(53, '#')}, {8, std::string(30, '#') + "  " + std::string(21, '#')},
+                     {9, std::string(53, '#')}}),
+     "test.txt:9:31: warning: the hero cannot move from its start, x 30, y 8: every step is blocked", 1},
+    {"test.txt", Map_With(3, 9, "#"), "test.txt:4:10: warning: the pawn's fixed start, x 8, y 3, is on a wall", 1},
+    {"test.txt", Map_With_Line(5, std::string(53, '#')),
+     "test.txt:4:9: warning: the pawn cannot reach the hero's start, x 30, y 8", 1},
+    {"test.txt", Map_With(5, 31, "|"),
+     "test.txt:6:32: warning: the hero and the pawn walk through this wall: a step up or down tests only the left cell "
+     "of the two it moves into",
+     1},
+};
+
+TEST_F(Check, EachFindingIsPrintedWithItsPosition) {
+    for (const Finding_Case& c : Finding_Cases) {
+        Write_Clean_Data();
+        std::filesystem::remove(c.file);
+        if (c.content == Directory) {
+            std::filesystem::create_directory(c.file);
+        } else if (c.content != Missing) {
+            Write_File(c.file, c.content);
+        }
+        const Check_Result result = Check_Data("");
+        const std::vector<std::string> lines = Report_Lines(result);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), c.line), lines.end())
+            << "expected: " << c.line << "\nprinted:\n" << Text_Report(result, glyph_fixture::Utf8_Glyphs(), false);
+        EXPECT_EQ(Exit_Status(result.findings.list), c.status) << c.line;
+    }
+}
+
+TEST_F(Check, PathsNameTheFolderAndTheFieldIsDrawnAsTheGameDraws) {
+    std::filesystem::create_directory("data");
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+        if (entry.is_regular_file()) std::filesystem::copy(entry.path(), "data" / entry.path().filename());
+    }
+    std::filesystem::remove("data/Flame.txt");
+    const Check_Result result = Check_Data("data");
+    ASSERT_FALSE(result.findings.list.empty());
+    EXPECT_EQ(result.findings.list[0].file, (std::filesystem::path("data") / "Flame.txt").string());
+
+    const Check_Result clean = Check_Data("");
+    std::istringstream text(Text_Report(clean, glyph_fixture::Utf8_Glyphs(), true));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    ASSERT_GE(lines.size(), 19u);
+    const std::vector<std::string> field(lines.end() - 19, lines.end());
+    const auto places = [](int count) {
+        std::string dots;
+        for (int i = 0; i < count; ++i) dots += ". ";
+        return dots;
+    };
+    // Every even column from 2 to 50 is a place; the line feed in column 53 shows nothing.
+    EXPECT_EQ(field[0], std::string(53, '#') + " ");
+    EXPECT_EQ(field[3], "##" + places(3) + "歩" + places(21) + "# ");
+    EXPECT_EQ(field[8], "##" + places(14) + "●" + places(10) + "# ");
+}
+
+// Rows worked out by hand. The hero is of level 5 with attack 30, exp 1000,
+// defense 9 and stat5 2; the monster has attack 12, defense 10, stat5 4.
+TEST(Rules_Sheet, RowsMatchTheWorkedExamples) {
+    Hero_Status_Info worked{};
+    worked.level = 5;
+    worked.attack = 30;
+    worked.exp = 1000;
+    worked.defense = 9;
+    worked.stat5 = 2;
+    worked.hp = 101;
+    std::array<Monster_Status_Info, Monster_Count> foes{};
+    foes[0].attack = 12;
+    foes[0].defense = 10;
+    foes[0].stat5 = 4;
+    foes[1].defense = 0;
+    foes[1].hp = 10;
+    foes[1].attack = 10;
+    foes[1].stat4 = 20;
+    foes[1].stat6 = 20;  // stats summing to 60
+    std::array<Skill_Info, Skill_Count> arts{};
+    arts[0].power = 2;
+    arts[0].penetration = 5;
+    arts[1].power = 3;
+    arts[1].penetration = 4;
+
+    // 39: r = 55 of 0..110, bonus 5, 6 + 1000 / 35; 56: r = 53 of 0..106, bonus 5, 4 + 666 / 14.
+    EXPECT_EQ(Hero_Attack_Damage_For_Roll(worked, foes[0], arts[0], 55).damage, 39);
+    EXPECT_EQ(Monster_Attack_Damage_For_Roll(worked, foes[0], arts[1], 53).damage, 56);
+
+    const Rules_Sheet sheet = Sheet_For(worked, foes, arts);
+    const auto row = [&](size_t skill, size_t monster) { return sheet.damage[skill * Monster_Count + monster]; };
+    EXPECT_EQ(Range_Text(row(0, 0).to_monster), "34 .. 44");  // the bonus takes 0 to 10
+    EXPECT_EQ(Range_Text(row(1, 0).to_hero), "51 .. 61");
+    EXPECT_EQ(Range_Text(row(0, 1).to_monster), "0 (zero divisor)");
+    EXPECT_EQ(Range_Text(sheet.experience[1]), "140 .. 160");  // 2 * (60 + 10 + bonus), at level 5 still 0 to 10
+    EXPECT_EQ(sheet.rating, 700u);  // (101 + 30 + 9 + 2) * 5 = 710, to hundreds
+    EXPECT_EQ(Range_Text(sheet.growth[0].after), "109 .. 113");  // q = 1000 / 5: hp grows 10 plus -2..2
+    EXPECT_EQ(Range_Text(sheet.growth[1].after), "32 .. 36");    // attack grows 4 plus -2..2
+    EXPECT_EQ(sheet.first_heal, 50);
+    EXPECT_EQ(sheet.heals_to_full, 3);  // 50, 100, 101
+    EXPECT_EQ(sheet.attack_raised, 45);
+    EXPECT_EQ(sheet.defense_raised, 13);
+
+    // A negative total keeps its 16-bit pattern: -5 is 65531.
+    Hero_Status_Info weak{};
+    weak.exp = 11;
+    std::array<Monster_Status_Info, Monster_Count> wall{};
+    wall[0].defense = 1;
+    wall[0].stat5 = 1;
+    std::array<Skill_Info, Skill_Count> poke{};
+    poke[0].penetration = 3;
+    EXPECT_EQ(Range_Text(Sheet_For(weak, wall, poke).damage[0].to_monster), "0 .. 65535 (wraps)");
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+#pragma once
+// Code page 932 text as the checker handles it. Every message is built in
+// code page 932, from plain ASCII and the data's own names and glyphs, and
+// turned into the terminal's character set only when it is printed.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/core/cp932_glyphs.h"
+
+// What is a character of code page 932 and what is not, by the game's own
+// reading of a screen row: a glyph table in which every well-formed byte or
+// pair has a glyph.
+const platform::Glyph_Table& Code_Page_Table();
+
+// The text with each byte that is no character (a control byte, a lone lead
+// byte, 0x80, 0xA0, 0xFD to 0xFF) replaced by '?', as the game's screen shows
+// it. The result is safe to join with other text.
+std::string Made_Safe(std::string_view bytes);
+
+// Made_Safe, cut to at most `limit` columns at a character boundary, with
+// "..." when cut, in single quotes: how messages quote the data.
+std::string Quoted(std::string_view bytes, size_t limit = 32);
+
+// Where the first byte that is no character lies, or npos.
+size_t First_Non_Character(std::string_view bytes);
+
+// Safe code page 932 text in the character set `output` converts into. For
+// JSON, quotes and backslashes are escaped, character by character, so that
+// a trail byte that happens to be 0x5C in a Shift-JIS terminal is left alone.
+std::string Shown(std::string_view safe_text, const platform::Glyph_Table& output, bool json = false);
+
+// "0x1B"
+std::string Hex_Byte(uint8_t byte);

@@ -1,0 +1,337 @@
+#include "field_check.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "cp932_text.h"
+#include "data/text_reader.h"
+#include "field/walking.h"
+#include "shell/console.h"
+#include "shell/game.h"
+#include "status_check.h"
+
+namespace {
+
+constexpr int Line_Bytes = Field_Columns - 1;  // 53, then the line feed
+constexpr long Most_Bytes_Looked_At = 64 * 1024;
+
+int32_t Cell(int index) { return Field_Map[index / Field_Columns][index % Field_Columns]; }
+
+std::string At(int x, int y) { return "x " + std::to_string(x) + ", y " + std::to_string(y); }
+
+std::string Cells(long count) { return std::to_string(count) + (count == 1 ? " cell" : " cells"); }
+
+// The byte a cell is drawn from.
+uint8_t Drawn_Byte(int32_t cell) {
+    if (cell == 0) return ' ';
+    if (cell == Past_End_Cell) return 0xFF;
+    return static_cast<uint8_t>(cell);
+}
+
+// What the map file holds beyond the cells the game reads, read on with the
+// game's own reader (which stops at a Ctrl+Z).
+struct Map_Rest {
+    long unread_bytes = 0;       // from the first byte never read to the end
+    bool anything_else = false;  // more than white space, or bytes behind a Ctrl+Z
+};
+
+Map_Rest Rest_Of(Text_File& text) {
+    const bool ended = text.ended;
+    const long stop = Offset_Of_Next_Char(text);
+    bool anything_else = false;
+    for (long looked = 0; !ended && looked < Most_Bytes_Looked_At; ++looked) {
+        const int c = Read_Char(text);
+        if (c == -1) break;
+        if (!Is_Space(c)) anything_else = true;
+    }
+    const long ctrl_z = text.ended_at_ctrl_z ? Offset_Of_Next_Char(text) : -1;
+    const long size = File_Size(text.file);
+    Map_Rest rest;
+    // A Ctrl+Z that ended the cells is itself read; all after it is not.
+    rest.unread_bytes = ended ? (ctrl_z >= 0 ? size - ctrl_z - 1 : 0) : size - stop;
+    rest.anything_else = anything_else || (ctrl_z >= 0 && size - ctrl_z - 1 > 0);
+    return rest;
+}
+
+// Each cell's place in the file: a line feed cell ends a line. A carriage
+// return dropped before a line feed stands at the end of its line, so the
+// columns of every other byte are the file's own.
+void Place_Cells(Map_Reading& map) {
+    map.cell_at.assign(Field_Cells + 1, Position{});
+    Position at;
+    for (int i = 0; i < map.cells_read; ++i) {
+        map.cell_at[i] = at;
+        if (Cell(i) == '\n') {
+            ++at.line;
+            at.column = 1;
+        } else {
+            ++at.column;
+        }
+    }
+    for (int i = map.cells_read; i <= Field_Cells; ++i) map.cell_at[i] = at;
+}
+
+void Report_Size(Findings& findings, const Map_Reading& map, bool ended_at_ctrl_z, const Map_Rest& rest) {
+    const char* name = Field_Map_File;
+    if (map.cells_read < Field_Cells) {
+        const int r = map.cells_read;
+        findings.Add(name, map.cell_at[r], Severity::Warning,
+                     std::string(ended_at_ctrl_z ? "a Ctrl+Z ends the map" : "the map ends") + " after " +
+                         std::to_string(r) + " of the 1026 bytes the game reads: the last " +
+                         Cells(Field_Cells - r) + ", from " + At(r % Field_Columns, r / Field_Columns) +
+                         " on, block and show as ?" +
+                         (rest.unread_bytes > 0 ? "; the " + std::to_string(rest.unread_bytes) +
+                                                      " bytes after it are never read"
+                                                : ""));
+    } else if (rest.anything_else) {
+        findings.Add(name, map.cell_at[Field_Cells], Severity::Warning,
+                     "the game reads the map's first 1026 bytes only: the " + std::to_string(rest.unread_bytes) +
+                         " bytes from here on are never read");
+    }
+}
+
+void Report_Line_Lengths(Findings& findings, const Map_Reading& map) {
+    long shift = 0;
+    int line_start = 0;
+    for (int i = 0; i < map.cells_read; ++i) {
+        if (Cell(i) != '\n') continue;
+        const int length = i - line_start;
+        line_start = i + 1;
+        if (length == Line_Bytes) continue;
+        const long moved = length - Line_Bytes;
+        shift += moved;
+        const auto side = [](long by) {
+            return std::to_string(by < 0 ? -by : by) + (by < 0 ? " to the left" : " to the right");
+        };
+        std::string message = "line " + std::to_string(map.cell_at[i].line) + " has " + std::to_string(length) +
+                              " bytes before its line feed, not 53: every later cell moves " + side(moved);
+        if (shift != moved) message += shift == 0 ? " (back in place)" : " (" + side(shift) + " in all)";
+        findings.Add(Field_Map_File, map.cell_at[i], Severity::Warning, message);
+    }
+}
+
+std::string Why_Placeholder(uint8_t byte) {
+    if (byte < 0x20 || byte == 0x7F) return "control byte " + Hex_Byte(byte) + " is a wall drawn as ?";
+    if (platform::Is_Cp932_Lead(byte)) {
+        return "byte " + Hex_Byte(byte) + " starts a full-width character that has no second byte: a wall drawn as ?";
+    }
+    return "byte " + Hex_Byte(byte) + " is no character of code page 932: a wall drawn as ?";
+}
+
+// A line of the map too short or too long splits a full-width character
+// across the end of every row until another line puts things back: told
+// once for such a run of rows.
+struct Split_Rows {
+    int first_cell = -1;
+    int first_row = 0;
+    int last_row = 0;
+};
+
+void Report_Splits(Findings& findings, const Map_Reading& map, const Split_Rows& split) {
+    if (split.first_cell < 0) return;
+    std::string rows = "row " + std::to_string(split.first_row);
+    if (split.last_row > split.first_row) rows = "rows " + std::to_string(split.first_row) + " to " + std::to_string(split.last_row);
+    findings.Add(Field_Map_File, map.cell_at[split.first_cell], Severity::Warning,
+                 "a full-width character is split across the end of " + rows +
+                     ": its first byte is drawn as ? and its second starts the next row");
+}
+
+// Bytes the game draws as '?': one finding a line of the file, at the first.
+void Report_Placeholders(Findings& findings, const Map_Reading& map) {
+    struct Line_Faults {
+        int first;
+        int count;
+    };
+    std::map<long, Line_Faults> by_line;
+    Split_Rows split;
+    int split_second_half = -1;  // told with its first half
+    std::array<uint8_t, Field_Columns> bytes{};
+    std::array<platform::Cell_Code, Field_Columns> codes{};
+    for (int row = 0; row < Field_Rows; ++row) {
+        for (int column = 0; column < Field_Columns; ++column) bytes[column] = Drawn_Byte(Field_Map[row][column]);
+        platform::Layout_Row(bytes.data(), Field_Columns, Code_Page_Table(), codes.data());
+        for (int column = 0; column < Field_Columns; ++column) {
+            const int index = row * Field_Columns + column;
+            if (codes[column] != platform::Cell_Placeholder || index >= map.cells_read || bytes[column] == '\n' ||
+                index == split_second_half) {
+                continue;
+            }
+            const int next = index + 1;
+            if (column == Field_Columns - 1 && platform::Is_Cp932_Lead(bytes[column]) && next < map.cells_read &&
+                platform::Is_Cp932_Trail(Drawn_Byte(Cell(next)))) {
+                if (split.first_cell >= 0 && split.last_row + 1 != row) {
+                    Report_Splits(findings, map, split);
+                    split.first_cell = -1;
+                }
+                if (split.first_cell < 0) split = {index, row, row};
+                split.last_row = row;
+                split_second_half = next;
+                continue;
+            }
+            const auto [place, fresh] = by_line.try_emplace(map.cell_at[index].line, Line_Faults{index, 0});
+            ++place->second.count;
+        }
+    }
+    Report_Splits(findings, map, split);
+    for (const auto& [line, faults] : by_line) {
+        std::string message = Why_Placeholder(Drawn_Byte(Cell(faults.first)));
+        if (faults.count > 1) message += " (and " + std::to_string(faults.count - 1) + " more on this line)";
+        findings.Add(Field_Map_File, map.cell_at[faults.first], Severity::Warning, message);
+    }
+}
+
+bool Inside(int x, int y) { return x >= 0 && x < Field_Columns && y >= 0 && y < Field_Rows; }
+
+bool Blocks(int x, int y) { return Inside(x, y) && Field_Map[y][x] != 0; }
+
+Position Cell_At(const Map_Reading& map, int x, int y) { return map.cell_at[y * Field_Columns + x]; }
+
+void Report_Hero_Start(Findings& findings, const Map_Reading& map, const Hero_Status_Info& hero, Position start_at) {
+    const int x = hero.x, y = hero.y;
+    if (!Inside(x, y)) {
+        findings.Add(Hero_File_Name, start_at, Severity::Warning,
+                     "the hero starts outside the field of 54 columns and 19 rows, at " + At(x, y) +
+                         ": every step from there is refused");
+        return;
+    }
+    if (x == Field_Columns - 1) {
+        findings.Add(Hero_File_Name, start_at, Severity::Warning,
+                     "the hero starts at " + At(x, y) + ": its right half lies outside the field");
+    }
+    for (const int column : {x, x + 1}) {
+        if (!Blocks(column, y)) continue;
+        const Position wall = Cell_At(map, column, y);
+        findings.Add(Hero_File_Name, start_at, Severity::Warning,
+                     "the hero starts on a wall at " + At(x, y) + " (" + findings.Path(Field_Map_File) + ":" +
+                         std::to_string(wall.line) + ":" + std::to_string(wall.column) + ")");
+        return;
+    }
+}
+
+void Report_Reach(Findings& findings, const Map_Reading& map, const Hero_Status_Info& hero, const Field_Walk& walk) {
+    const int x = hero.x, y = hero.y;
+    if (!Inside(x, y)) return;
+    const Position at = Cell_At(map, x, y);
+    if (walk.hero.count <= 1) {
+        findings.Add(Field_Map_File, at, Severity::Warning,
+                     "the hero cannot move from its start, " + At(x, y) + ": every step is blocked");
+    } else {
+        findings.Add(Field_Map_File, at, Severity::Note,
+                     "from its start, " + At(x, y) + ", the hero can reach " + std::to_string(walk.hero.count) +
+                         " places");
+    }
+    const Position pawn_at = Cell_At(map, Pawn_Start_X, Pawn_Start_Y);
+    if (walk.pawn.reached[y][x]) {
+        findings.Add(Field_Map_File, pawn_at, Severity::Note, "the pawn can reach the hero's start, " + At(x, y));
+    } else {
+        findings.Add(Field_Map_File, pawn_at, Severity::Warning, "the pawn cannot reach the hero's start, " + At(x, y));
+    }
+}
+
+// A step up or down tests only the left cell of the two it moves into, so a
+// character entering a place from above or below may cover a wall with its
+// right half.
+void Report_Walls_Walked_Through(Findings& findings, const Map_Reading& map, const Field_Walk& walk, bool with_hero) {
+    for (int y = 0; y < Field_Rows; ++y) {
+        for (int x = 0; x + 1 < Field_Columns; ++x) {
+            const bool hero = with_hero && walk.hero.entered[y][x];
+            const bool pawn = walk.pawn.entered[y][x];
+            if (!(hero || pawn) || !Blocks(x + 1, y)) continue;
+            const char* who = hero && pawn ? "the hero and the pawn walk" : hero ? "the hero walks" : "the pawn walks";
+            findings.Add(Field_Map_File, Cell_At(map, x + 1, y), Severity::Warning,
+                         std::string(who) +
+                             " through this wall: a step up or down tests only the left cell of the two it moves into");
+        }
+    }
+}
+
+}  // namespace
+
+bool Check_Map_File(Findings& findings, Map_Reading& map) {
+    Text_File text;
+    if (!Open_Text_File(text, findings.Path(Field_Map_File).c_str())) return false;
+    Read_Field_Map(text);
+    map.cells_read = 0;
+    while (map.cells_read < Field_Cells && Cell(map.cells_read) != Past_End_Cell) ++map.cells_read;
+    const bool ended_at_ctrl_z = text.ended_at_ctrl_z && map.cells_read < Field_Cells;
+    const Map_Rest rest = Rest_Of(text);
+    const std::string bytes = First_Bytes(text.file, std::min(File_Size(text.file), Most_Bytes_Looked_At));
+    Close_Text_File(text);
+
+    Place_Cells(map);
+    const size_t utf8 = Utf8_Text_At(bytes);
+    if (utf8 != std::string_view::npos) {
+        findings.Add(Field_Map_File, Position_Of(bytes, static_cast<long>(utf8)), Severity::Warning,
+                     "this file looks like UTF-8, but the game reads code page 932 (Shift-JIS)");
+    }
+    Report_Line_Lengths(findings, map);
+    Report_Placeholders(findings, map);
+    Report_Size(findings, map, ended_at_ctrl_z, rest);
+    return true;
+}
+
+Reach Reach_From(uint16_t x, uint16_t y) {
+    Reach reach;
+    reach.count = 1;
+    if (!Inside(x, y)) return reach;  // every step from there is refused
+    std::vector<Monster_Status_Info> waiting;
+    Monster_Status_Info start{};
+    start.x = x;
+    start.y = y;
+    reach.reached[y][x] = true;
+    waiting.push_back(start);
+    while (!waiting.empty()) {
+        const Monster_Status_Info here = waiting.back();
+        waiting.pop_back();
+        for (const int code : {Code_Up, Code_Down, Code_Left, Code_Right}) {
+            if (Can_Monster_Move(code, here) == 0) continue;
+            Monster_Status_Info there = here;
+            Take_Step(there, code);
+            reach.entered[there.y][there.x] = true;
+            if (reach.reached[there.y][there.x]) continue;
+            reach.reached[there.y][there.x] = true;
+            ++reach.count;
+            waiting.push_back(there);
+        }
+    }
+    return reach;
+}
+
+void Check_Field(Findings& findings, const Map_Reading& map, const Hero_Status_Info* hero, Position hero_start_at,
+                 Field_Walk& walk) {
+    for (const int column : {int{Pawn_Start_X}, Pawn_Start_X + 1}) {
+        if (!Blocks(column, Pawn_Start_Y)) continue;
+        findings.Add(Field_Map_File, Cell_At(map, column, Pawn_Start_Y), Severity::Warning,
+                     "the pawn's fixed start, " + At(Pawn_Start_X, Pawn_Start_Y) + ", is on a wall");
+        break;
+    }
+    walk.pawn = Reach_From(Pawn_Start_X, Pawn_Start_Y);
+    if (hero != nullptr) {
+        walk.hero = Reach_From(hero->x, hero->y);
+        Report_Hero_Start(findings, map, *hero, hero_start_at);
+        Report_Reach(findings, map, *hero, walk);
+    }
+    Report_Walls_Walked_Through(findings, map, walk, hero != nullptr);
+}
+
+std::vector<std::string> Drawn_Field(const Hero_Status_Info* hero, const Monster_Status_Info& pawn,
+                                     const Reach& hero_reach) {
+    std::vector<std::string> rows(Field_Rows, std::string(Field_Columns, ' '));
+    for (int y = 0; y < Field_Rows; ++y) {
+        for (int x = 0; x < Field_Columns; ++x) {
+            const int32_t cell = Field_Map[y][x];
+            // A line feed moves the cursor and draws nothing.
+            rows[y][x] = static_cast<char>(cell == '\n' ? ' ' : Drawn_Byte(cell));
+            if (hero != nullptr && hero_reach.reached[y][x]) rows[y][x] = '.';
+        }
+    }
+    const auto draw = [&](int x, int y, std::string_view glyph) {
+        if (!Inside(x, y)) return;
+        for (size_t i = 0; i < glyph.size() && x + static_cast<int>(i) < Field_Columns; ++i) rows[y][x + i] = glyph[i];
+    };
+    if (hero != nullptr) draw(hero->x, hero->y, Hero_Glyph);
+    draw(Pawn_Start_X, Pawn_Start_Y, Text_Of(pawn.glyph));
+    return rows;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// What the checker tells, one finding a line in the form compilers use:
+// FILE:LINE:COLUMN: error|warning|note: message.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class Severity { Error, Warning, Note };
+
+// 1-based; the column counts bytes. A finding about a whole file (one that is
+// missing) stands at line 1, column 1.
+struct Position {
+    long line = 1;
+    long column = 1;
+};
+
+struct Finding {
+    std::string file;  // the folder as the user named it, joined with the file's name
+    Position at;
+    Severity severity = Severity::Note;
+    std::string message;  // safe code page 932 (see cp932_text.h)
+};
+
+const char* Severity_Name(Severity severity);
+
+// 0 when there is no error and no warning, 1 when there are warnings, 2 when
+// there is an error: the game would not start.
+int Exit_Status(const std::vector<Finding>& findings);
+
+// The position of a byte offset in the bytes of a file (which must reach it).
+Position Position_Of(std::string_view bytes, long offset);
+
+// The size of an open file, and its first `count` bytes: what positions are
+// counted in. Both move the file's position.
+long File_Size(std::FILE* file);
+std::string First_Bytes(std::FILE* file, long count);
+
+// The findings on the files of one folder, in the order they are found.
+struct Findings {
+    std::string folder;  // empty: the working directory, as the game reads it
+    std::vector<Finding> list;
+
+    std::string Path(std::string_view name) const;
+    void Add(std::string_view name, Position at, Severity severity, std::string message);
+};

@@ -1,0 +1,98 @@
+// console-rpg-check: tells the maker of the game's data what the game will
+// make of it, the way a compiler tells a programmer.
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "data_check.h"
+#include "platform/core/cp932_glyphs.h"
+#include "platform/platform.h"
+#include "report.h"
+
+namespace {
+
+constexpr std::string_view Usage =
+    "usage: console-rpg-check [--json] [--map] [DIR]\n"
+    "\n"
+    "Reads the game's data in DIR (default: the working directory) as the game\n"
+    "reads it: the twelve status files and the map test.txt. Prints what it\n"
+    "finds, one line each, as FILE:LINE:COLUMN: error|warning|note: message\n"
+    "(the column counts bytes), then a sheet of the battle rules worked out for\n"
+    "the hero as loaded.\n"
+    "\n"
+    "  --map       also draw the field as the game would, with the hero's and\n"
+    "              the pawn's starts and every place the hero can reach\n"
+    "  --json      print the findings and the sheet as one JSON document\n"
+    "  --help      print this help and exit\n"
+    "  --version   print the version and exit\n"
+    "\n"
+    "Exit status: 0 no error and no warning (notes are information), 1 warnings,\n"
+    "2 the game would not start (or the checker could not run).\n";
+
+constexpr int Usage_Status = 2;
+
+struct Options {
+    bool json = false;
+    bool map = false;
+    bool help = false;
+    bool version = false;
+    std::string folder;
+    std::string error;  // why the command line cannot be used
+};
+
+Options Parse(int argc, char** argv) {
+    Options options;
+    bool folder_given = false;
+    bool options_ended = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (!options_ended && argument == "--") {
+            options_ended = true;
+        } else if (!options_ended && argument == "--json") {
+            options.json = true;
+        } else if (!options_ended && argument == "--map") {
+            options.map = true;
+        } else if (!options_ended && (argument == "--help" || argument == "-h")) {
+            options.help = true;
+        } else if (!options_ended && argument == "--version") {
+            options.version = true;
+        } else if (!options_ended && argument.size() > 1 && argument[0] == '-') {
+            options.error = "unknown option " + std::string(argument);
+        } else if (folder_given) {
+            options.error = "more than one folder given";
+        } else {
+            options.folder = std::string(argument);
+            folder_given = true;
+        }
+    }
+    return options;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "console-rpg-check: %s\n", message.c_str());
+    return Usage_Status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options options = Parse(argc, argv);
+    if (!options.error.empty()) return Fail(options.error + "\n" + std::string(Usage.substr(0, Usage.find('\n'))));
+    if (options.help) return platform::Write_Output(Usage) ? 0 : Usage_Status;
+    if (options.version) return platform::Write_Output("console-rpg-check " CONSOLE_RPG_VERSION "\n") ? 0 : Usage_Status;
+
+    std::error_code error;
+    if (!options.folder.empty() && !std::filesystem::is_directory(options.folder, error)) {
+        return Fail(options.folder + ": not a folder");
+    }
+    const Check_Result result = Check_Data(options.folder);
+    const auto output = std::make_unique<platform::Glyph_Table>();
+    platform::Load_Output_Glyphs(*output);
+    const std::string report = options.json ? Json_Report(result, *output, options.map)
+                                            : Text_Report(result, *output, options.map);
+    if (!platform::Write_Output(report) || std::fflush(stdout) != 0) return Fail("cannot write the report");
+    return Exit_Status(result.findings.list);
+}

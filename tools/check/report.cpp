@@ -1,0 +1,158 @@
+#include "report.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "cp932_text.h"
+#include "data/records.h"
+#include "rules_sheet.h"
+#include "shell/console.h"
+
+namespace {
+
+std::string Counted(long count, const char* what) {
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+std::string Summary(const std::vector<Finding>& findings) {
+    const auto count = [&](Severity severity) {
+        return static_cast<long>(std::count_if(findings.begin(), findings.end(),
+                                               [&](const Finding& f) { return f.severity == severity; }));
+    };
+    return Counted(count(Severity::Error), "error") + ", " + Counted(count(Severity::Warning), "warning") + ", " +
+           Counted(count(Severity::Note), "note");
+}
+
+std::vector<std::string> Map_Lines(const Check_Result& result) {
+    std::string legend = "the field as the game draws it: ";
+    if (result.hero_read) legend += std::string(Hero_Glyph) + " the hero, ";
+    legend += Made_Safe(Text_Of(monsters[Pawn].glyph)) + " the pawn";
+    if (result.hero_read) legend += ", . where the hero can go";
+    std::vector<std::string> lines = {legend};
+    for (const std::string& row : Drawn_Field(result.hero_read ? &hero : nullptr, monsters[Pawn], result.walk.hero)) {
+        lines.push_back(row);
+    }
+    return lines;
+}
+
+// ---- JSON --------------------------------------------------------------------
+
+// A file name as the user gave it: bytes passed through, JSON's specials escaped.
+std::string Json_Path(std::string_view path) {
+    std::string json = "\"";
+    for (const char c : path) {
+        const auto byte = static_cast<uint8_t>(c);
+        if (c == '"' || c == '\\') {
+            json += '\\';
+            json += c;
+        } else if (byte < 0x20) {
+            json += "\\u00" + Hex_Byte(byte).substr(2);
+        } else {
+            json += c;
+        }
+    }
+    return json + "\"";
+}
+
+// Code page 932 text from the data, in the terminal's character set.
+std::string Json_Text(std::string_view safe, const platform::Glyph_Table& output) {
+    return "\"" + Shown(safe, output, true) + "\"";
+}
+
+std::string Json_Range(const Value_Range& range) {
+    const auto flag = [](bool on) { return on ? "true" : "false"; };
+    return "{\"lowest\": " + std::to_string(range.lowest) + ", \"highest\": " + std::to_string(range.highest) +
+           ", \"wraps\": " + flag(range.wraps) + ", \"zero_divisor\": " + flag(range.zero_divisor) +
+           ", \"beyond_32_bits\": " + flag(range.beyond_32_bits) + "}";
+}
+
+template <typename Item, typename Write>
+std::string Json_List(const Item& items, Write write) {
+    std::string json = "[";
+    bool first = true;
+    for (const auto& item : items) {
+        json += (first ? "\n    " : ",\n    ") + write(item);
+        first = false;
+    }
+    return json + (first ? "]" : "\n  ]");
+}
+
+std::string Json_Sheet(const platform::Glyph_Table& output) {
+    const Rules_Sheet sheet = Sheet_For(hero, monsters, skills);
+    const auto name = [&](const auto& buffer) { return Json_Text(Made_Safe(Text_Of(buffer)), output); };
+    std::string out = "{\n  \"hero\": {\"name\": " + name(hero.name) + ", \"level\": " + std::to_string(hero.level) +
+                      ", \"exp\": " + std::to_string(hero.exp) + ", \"hp\": " + std::to_string(hero.hp) +
+                      ", \"attack\": " + std::to_string(hero.attack) + ", \"defense\": " + std::to_string(hero.defense) +
+                      ", \"stat5\": " + std::to_string(hero.stat5) + "},\n";
+    out += "  \"damage\": " + Json_List(sheet.damage, [&](const Damage_Row& row) {
+        return "{\"skill\": " + name(skills[row.skill].name) + ", \"monster\": " + name(monsters[row.monster].name) +
+               ", \"to_monster\": " + Json_Range(row.to_monster) + ", \"to_hero\": " + Json_Range(row.to_hero) + "}";
+    }) + ",\n";
+    std::vector<size_t> indexes(Monster_Count);
+    for (size_t m = 0; m < Monster_Count; ++m) indexes[m] = m;
+    out += "  \"experience\": " + Json_List(indexes, [&](size_t m) {
+        return "{\"monster\": " + name(monsters[m].name) + ", \"gain\": " + Json_Range(sheet.experience[m]) + "}";
+    }) + ",\n";
+    out += "  \"rating\": {\"computed\": " + std::to_string(sheet.rating) + ", \"in_file\": " +
+           std::to_string(hero.rating) + "},\n";
+    const std::vector<Growth_Row> growth = sheet.grows ? std::vector<Growth_Row>(sheet.growth.begin(), sheet.growth.end())
+                                                       : std::vector<Growth_Row>{};
+    out += "  \"growth\": " + Json_List(growth, [&](const Growth_Row& row) {
+        return "{\"stat\": \"" + std::string(row.stat) + "\", \"now\": " + std::to_string(row.now) +
+               ", \"after\": " + Json_Range(row.after) + "}";
+    }) + ",\n";
+    out += "  \"heal\": {\"from_0\": " + std::to_string(sheet.first_heal) +
+           ", \"heals_to_full\": " + std::to_string(sheet.heals_to_full) + "},\n";
+    out += "  \"boosts\": {\"attack\": {\"base\": " + std::to_string(hero.attack) + ", \"raised\": " +
+           std::to_string(sheet.attack_raised) + "}, \"defense\": {\"base\": " + std::to_string(hero.defense) +
+           ", \"raised\": " + std::to_string(sheet.defense_raised) + "}}\n}";
+    return out;
+}
+
+}  // namespace
+
+std::string Text_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map) {
+    std::string text;
+    const auto line = [&](std::string_view safe) { text += Shown(safe, output) + "\n"; };
+    for (const Finding& f : result.findings.list) {
+        text += f.file + ":" + std::to_string(f.at.line) + ":" + std::to_string(f.at.column) + ": " +
+                Severity_Name(f.severity) + ": ";
+        line(f.message);
+    }
+    line(Summary(result.findings.list));
+    line("");
+    if (result.statuses_read) {
+        for (const std::string& sheet_line : Sheet_Lines(Sheet_For(hero, monsters, skills), hero, monsters, skills)) {
+            line(sheet_line);
+        }
+    } else {
+        line("no rules sheet: not every status file could be read");
+    }
+    if (!with_map) return text;
+    line("");
+    if (!result.map_read) {
+        line("no field to draw: the map could not be read");
+        return text;
+    }
+    for (const std::string& map_line : Map_Lines(result)) line(map_line);
+    return text;
+}
+
+std::string Json_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map) {
+    const std::vector<Finding>& findings = result.findings.list;
+    std::string out = "{\n\"directory\": " + Json_Path(result.findings.folder.empty() ? "." : result.findings.folder) +
+                      ",\n\"exit_status\": " + std::to_string(Exit_Status(findings)) + ",\n\"findings\": ";
+    out += Json_List(findings, [&](const Finding& f) {
+        return "{\"file\": " + Json_Path(f.file) + ", \"line\": " + std::to_string(f.at.line) +
+               ", \"column\": " + std::to_string(f.at.column) + ", \"severity\": \"" + Severity_Name(f.severity) +
+               "\", \"message\": " + Json_Text(f.message, output) + "}";
+    });
+    out += ",\n\"sheet\": " + (result.statuses_read ? Json_Sheet(output) : std::string("null"));
+    if (with_map) {
+        std::vector<std::string> rows;
+        if (result.map_read) rows = Map_Lines(result);
+        if (!rows.empty()) rows.erase(rows.begin());  // the legend is for people
+        out += ",\n\"map\": " + Json_List(rows, [&](const std::string& row) { return Json_Text(row, output); });
+    }
+    return out + "\n}\n";
+}

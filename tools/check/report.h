@@ -1,0 +1,12 @@
+#pragma once
+// The report: findings, then the rules sheet, then (on request) the field as
+// the game draws it; as text for people or as one JSON document for tools.
+// Names and glyphs come out in the character set of `output`.
+
+#include <string>
+
+#include "data_check.h"
+#include "platform/core/cp932_glyphs.h"
+
+std::string Text_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map);
+std::string Json_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map);

@@ -1,0 +1,433 @@
+#include "status_check.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "cp932_text.h"
+#include "data/status_files.h"
+#include "data/text_reader.h"
+
+namespace {
+
+enum class Kind : uint8_t { Name, Glyph, Signed_16, Unsigned_16, Unsigned_32 };
+
+struct Field_Info {
+    const char* name;
+    size_t offset;
+    Kind kind;
+    size_t bytes;      // of one element; of the whole buffer for a text
+    size_t count = 1;  // elements of an array
+};
+
+constexpr Field_Info U16(const char* name, size_t offset, size_t count = 1) {
+    return {name, offset, Kind::Unsigned_16, 2, count};
+}
+
+constexpr std::array<Field_Info, 17> Hero_Fields = {{
+    {"name", offsetof(Hero_Status_Info, name), Kind::Name, sizeof(Hero_Status_Info::name)},
+    {"hp", offsetof(Hero_Status_Info, hp), Kind::Signed_16, 2},
+    U16("attack", offsetof(Hero_Status_Info, attack)),
+    U16("defense", offsetof(Hero_Status_Info, defense)),
+    U16("stat4", offsetof(Hero_Status_Info, stat4)),
+    U16("stat5", offsetof(Hero_Status_Info, stat5)),
+    U16("stat6", offsetof(Hero_Status_Info, stat6)),
+    {"rating", offsetof(Hero_Status_Info, rating), Kind::Unsigned_32, 4},
+    {"exp", offsetof(Hero_Status_Info, exp), Kind::Unsigned_32, 4},
+    U16("level", offsetof(Hero_Status_Info, level)),
+    U16("aux", offsetof(Hero_Status_Info, aux)),
+    U16("group3", offsetof(Hero_Status_Info, group3), 3),
+    U16("group4", offsetof(Hero_Status_Info, group4), 5),
+    U16("group5", offsetof(Hero_Status_Info, group5), 6),
+    U16("x", offsetof(Hero_Status_Info, x)),
+    U16("y", offsetof(Hero_Status_Info, y)),
+}};
+
+constexpr std::array<Field_Info, 11> Monster_Fields = {{
+    {"name", offsetof(Monster_Status_Info, name), Kind::Name, sizeof(Monster_Status_Info::name)},
+    U16("lead_value", offsetof(Monster_Status_Info, lead_value)),
+    {"glyph", offsetof(Monster_Status_Info, glyph), Kind::Glyph, sizeof(Monster_Status_Info::glyph)},
+    U16("pre_value", offsetof(Monster_Status_Info, pre_value)),
+    {"hp", offsetof(Monster_Status_Info, hp), Kind::Signed_16, 2},
+    U16("attack", offsetof(Monster_Status_Info, attack)),
+    U16("defense", offsetof(Monster_Status_Info, defense)),
+    U16("stat4", offsetof(Monster_Status_Info, stat4)),
+    U16("stat5", offsetof(Monster_Status_Info, stat5)),
+    U16("stat6", offsetof(Monster_Status_Info, stat6)),
+    U16("post_value", offsetof(Monster_Status_Info, post_value)),
+}};
+
+constexpr std::array<Field_Info, 4> Skill_Fields = {{
+    {"name", offsetof(Skill_Info, name), Kind::Name, sizeof(Skill_Info::name)},
+    U16("lead_value", offsetof(Skill_Info, lead_value)),
+    U16("power", offsetof(Skill_Info, power)),
+    U16("penetration", offsetof(Skill_Info, penetration)),
+}};
+
+// A record as the checker sees it: its bytes and what each field is.
+struct Record_View {
+    const std::byte* base;
+    std::span<const Field_Info> fields;
+};
+
+// One field of a record: which, and which element of an array.
+struct Field_Ref {
+    const Field_Info* info = nullptr;
+    size_t element = 0;
+};
+
+Field_Ref Field_Of(const Record_View& record, const void* field) {
+    const auto offset = static_cast<size_t>(static_cast<const std::byte*>(field) - record.base);
+    for (const Field_Info& info : record.fields) {
+        const size_t size = info.kind == Kind::Name || info.kind == Kind::Glyph ? info.bytes : info.bytes * info.count;
+        if (offset >= info.offset && offset < info.offset + size) return {&info, (offset - info.offset) / info.bytes};
+    }
+    return {};
+}
+
+std::string Name_Of(const Field_Ref& field) {
+    if (field.info == nullptr) return "?";
+    if (field.info->count == 1) return field.info->name;
+    return std::string(field.info->name) + "[" + std::to_string(field.element) + "]";
+}
+
+// "attack, defense, group3[0..2] and x": the fields, arrays' runs joined.
+std::string Names_Of(const std::vector<Field_Ref>& fields) {
+    std::vector<std::string> names;
+    for (size_t i = 0; i < fields.size();) {
+        size_t j = i + 1;
+        while (j < fields.size() && fields[j].info == fields[i].info) ++j;
+        const Field_Ref& first = fields[i];
+        if (first.info != nullptr && first.info->count > 1 && j - i > 1) {
+            names.push_back(std::string(first.info->name) + "[" + std::to_string(first.element) + ".." +
+                            std::to_string(fields[j - 1].element) + "]");
+        } else {
+            for (size_t k = i; k < j; ++k) names.push_back(Name_Of(fields[k]));
+        }
+        i = j;
+    }
+    std::string joined;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) joined += i + 1 == names.size() ? " and " : ", ";
+        joined += names[i];
+    }
+    return joined;
+}
+
+// What a reading leaves unread: "leaves the glyph empty and pre_value, hp at 0".
+std::string Left_Unread(const std::vector<Field_Ref>& fields) {
+    std::vector<Field_Ref> texts, numbers;
+    for (const Field_Ref& field : fields) {
+        const bool text = field.info != nullptr && (field.info->kind == Kind::Name || field.info->kind == Kind::Glyph);
+        (text ? texts : numbers).push_back(field);
+    }
+    std::string left = "leaves ";
+    if (!texts.empty()) left += "the " + Names_Of(texts) + " empty" + (numbers.empty() ? "" : " and ");
+    if (!numbers.empty()) left += Names_Of(numbers) + " at 0";
+    return left;
+}
+
+// ---- Reading ---------------------------------------------------------------
+
+struct Reading {
+    std::vector<Value_Note> notes;   // one a field, in order
+    std::vector<Value_Note> extras;  // read on past the record: the values after it, then its end
+    bool ended_at_ctrl_z = false;
+    long end_offset = -1;  // where the reading stopped
+    long size = 0;         // of the file, in bytes
+    std::string bytes;     // the file's first bytes, as far as the notes reach
+};
+
+// Values past the record are only counted; this many are enough to tell.
+constexpr size_t Most_Extra_Values = 1000;
+// Room to quote a token past the offset where it starts.
+constexpr long Quote_Room = 64;
+
+void Keep_Note(void* notes, const Value_Note& note) { static_cast<std::vector<Value_Note>*>(notes)->push_back(note); }
+
+void Read_On(Text_File& text, Reading& reading) {
+    Value_Observer observer{&reading.extras, Keep_Note, {}};
+    Value_Scanner rest{text, false, &observer};
+    std::array<char, 2> scratch{};
+    while (!rest.failed && reading.extras.size() < Most_Extra_Values) rest.Token(scratch);
+}
+
+long Reach_Of(const Reading& reading) {
+    long reach = reading.end_offset + 1;
+    for (const std::vector<Value_Note>* notes : {&reading.notes, &reading.extras}) {
+        for (const Value_Note& note : *notes) reach = std::max(reach, note.end + Quote_Room);
+    }
+    return std::min(reach, reading.size);
+}
+
+template <typename Record, typename Reader>
+bool Read_Watched(const std::string& path, Record& record, Reader read, Reading& reading) {
+    Text_File text;
+    if (!Open_Text_File(text, path.c_str())) return false;
+    Value_Observer observer{&reading.notes, Keep_Note, {}};
+    Value_Scanner scan{text, false, &observer};
+    read(scan, record);
+    if (!scan.failed) Read_On(text, reading);
+    reading.ended_at_ctrl_z = text.ended_at_ctrl_z;
+    reading.end_offset = Offset_Of_Next_Char(text);
+    reading.size = File_Size(text.file);
+    reading.bytes = First_Bytes(text.file, Reach_Of(reading));
+    Close_Text_File(text);
+    return true;
+}
+
+// ---- What the reading shows ------------------------------------------------
+
+struct Report {
+    Findings& findings;
+    std::string_view name;
+    const Record_View& record;
+    const Reading& reading;
+
+    void Add(long offset, Severity severity, std::string message) const {
+        findings.Add(name, Position_Of(reading.bytes, offset), severity, std::move(message));
+    }
+    // The token that starts at `offset`: up to white space, a Ctrl+Z or the end.
+    std::string_view Token_At(long offset) const {
+        const std::string_view bytes = reading.bytes;
+        std::string_view rest = bytes.substr(std::min(static_cast<size_t>(std::max(offset, 0L)), bytes.size()));
+        size_t length = 0;
+        while (length < rest.size() && !Is_Space(static_cast<uint8_t>(rest[length])) && rest[length] != '\x1A') ++length;
+        return rest.substr(0, length);
+    }
+};
+
+std::string_view Kept_Text(const Value_Note& note, const Field_Info& info) {
+    const auto* text = static_cast<const char*>(note.field);
+    return {text, strnlen(text, info.bytes)};
+}
+
+void Report_Text(const Report& report, const Value_Note& note, const Field_Info& info) {
+    const std::string_view kept = Kept_Text(note, info);
+    if (note.cut) {
+        const std::string_view token = report.Token_At(note.start);
+        // A double-byte character goes in whole or not at all, so a lone lead
+        // byte at the end can be what does not fit.
+        report.Add(note.start, Severity::Warning,
+                   "the " + std::string(info.name) + " " + Quoted(token) + " (" + std::to_string(token.size()) +
+                       " bytes) is cut to fit its " + std::to_string(info.bytes - 1) + ": the game keeps " +
+                       Quoted(kept));
+    }
+    if (info.kind == Kind::Name) {
+        const size_t bad = First_Non_Character(kept);
+        if (bad != std::string_view::npos) {
+            report.Add(note.start + static_cast<long>(bad), Severity::Warning,
+                       "byte " + Hex_Byte(static_cast<uint8_t>(kept[bad])) + " in the name " + Quoted(kept) +
+                           " is no character of code page 932: shown as ?");
+        }
+        return;
+    }
+    const bool one_full_width = kept.size() == 2 && platform::Is_Cp932_Lead(static_cast<uint8_t>(kept[0])) &&
+                                First_Non_Character(kept) == std::string_view::npos;
+    if (!one_full_width) {
+        report.Add(note.start, Severity::Warning,
+                   "the glyph " + Quoted(kept) +
+                       " is not one full-width character, two bytes of code page 932 as wide as the hero");
+    }
+}
+
+// A number as written: its sign and how large it is, where the game keeps
+// only the low 32 bits.
+struct Written_Number {
+    bool negative = false;
+    uint64_t magnitude = 0;
+    bool past_32_bits = false;
+};
+
+Written_Number Number_Written(std::string_view token) {
+    Written_Number number;
+    size_t i = 0;
+    if (i < token.size() && (token[i] == '-' || token[i] == '+')) number.negative = token[i++] == '-';
+    for (; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i) {
+        number.magnitude = number.magnitude * 10 + static_cast<uint64_t>(token[i] - '0');
+        if (number.magnitude > UINT32_MAX) {
+            number.past_32_bits = true;
+            break;
+        }
+    }
+    return number;
+}
+
+int64_t Stored(const void* field, Kind kind) {
+    switch (kind) {
+        case Kind::Signed_16: return *static_cast<const int16_t*>(field);
+        case Kind::Unsigned_16: return *static_cast<const uint16_t*>(field);
+        default: return *static_cast<const uint32_t*>(field);
+    }
+}
+
+const char* Range_Of(Kind kind) {
+    switch (kind) {
+        case Kind::Signed_16: return "-32768 to 32767";
+        case Kind::Unsigned_16: return "0 to 65535";
+        default: return "0 to 4294967295";
+    }
+}
+
+bool Fits(Kind kind, const Written_Number& number) {
+    if (number.past_32_bits) return false;
+    if (number.magnitude == 0) return true;
+    switch (kind) {
+        case Kind::Signed_16: return number.magnitude <= (number.negative ? 32768u : 32767u);
+        case Kind::Unsigned_16: return !number.negative && number.magnitude <= 65535;
+        default: return !number.negative;
+    }
+}
+
+void Report_Number(const Report& report, const Value_Note& note, const Field_Ref& field) {
+    std::string_view written = report.Token_At(note.start);
+    written = written.substr(0, static_cast<size_t>(std::max(note.end - note.start, 0L)));
+    const Written_Number number = Number_Written(written);
+    const Kind kind = field.info->kind;
+    if (Fits(kind, number)) return;
+    const std::string name = Name_Of(field);
+    const int64_t stored = Stored(note.field, kind);
+    const std::string token(written);
+    if (number.past_32_bits) {
+        std::string message = token + " is past 32 bits: the game reads " + std::to_string(note.number);
+        if (stored != note.number) message += ", which " + name + " keeps as " + std::to_string(stored);
+        report.Add(note.start, Severity::Warning, message);
+    } else if (kind == Kind::Unsigned_32 && number.magnitude <= 0x80000000u) {
+        // How the game's own save writes a value past 2147483647.
+        report.Add(note.start, Severity::Note,
+                   token + " is kept in " + name + " as " + std::to_string(stored) +
+                       ", the way the hero save writes values past 2147483647");
+    } else {
+        report.Add(note.start, Severity::Warning,
+                   token + " does not fit " + name + " (" + Range_Of(kind) + "): the game keeps " +
+                       std::to_string(stored));
+    }
+}
+
+long Bytes_After_Ctrl_Z(const Reading& reading) { return reading.size - reading.end_offset - 1; }
+
+// The conversion at `failed` did not read: nor will any after it.
+void Report_Stop(const Report& report, size_t failed) {
+    const std::vector<Value_Note>& notes = report.reading.notes;
+    const Value_Note& note = notes[failed];
+    std::vector<Field_Ref> unread;
+    for (size_t i = failed; i < notes.size(); ++i) unread.push_back(Field_Of(report.record, notes[i].field));
+    const std::string counted =
+        std::to_string(failed) + " of its " + std::to_string(notes.size()) + " values, and " + Left_Unread(unread);
+    if (note.outcome == Value_Note::Outcome::Not_A_Number) {
+        report.Add(note.start, Severity::Warning,
+                   Quoted(report.Token_At(note.start)) + " is not a number: the game stops reading after " + counted);
+    } else if (report.reading.ended_at_ctrl_z) {
+        const long after = Bytes_After_Ctrl_Z(report.reading);
+        report.Add(note.start, Severity::Warning,
+                   "a Ctrl+Z ends the file after " + counted +
+                       (after > 0 ? "; the " + std::to_string(after) + " bytes after it are never read" : ""));
+    } else {
+        report.Add(note.start, Severity::Warning, "the file ends after " + counted);
+    }
+}
+
+void Report_Past_Record(const Report& report) {
+    const Reading& reading = report.reading;
+    const auto values = static_cast<size_t>(std::count_if(reading.extras.begin(), reading.extras.end(), [](const Value_Note& n) {
+        return n.outcome == Value_Note::Outcome::Read;
+    }));
+    if (values > 0) {
+        const Field_Ref last = Field_Of(report.record, reading.notes.back().field);
+        report.Add(reading.extras.front().start, Severity::Warning,
+                   (values >= Most_Extra_Values ? "at least " : "") + std::to_string(values) + " value" +
+                       (values == 1 ? "" : "s") + " after the last field, " + Name_Of(last) +
+                       ", are never read");
+    }
+    const long after = Bytes_After_Ctrl_Z(reading);
+    if (reading.ended_at_ctrl_z && after > 0) {
+        report.Add(reading.end_offset, Severity::Warning,
+                   "a Ctrl+Z ends the file here: the " + std::to_string(after) + " bytes after it are never read");
+    }
+}
+
+void Report_Reading(const Report& report) {
+    const size_t utf8 = Utf8_Text_At(report.reading.bytes);
+    if (utf8 != std::string_view::npos) {
+        report.Add(static_cast<long>(utf8), Severity::Warning,
+                   "this file looks like UTF-8, but the game reads code page 932 (Shift-JIS)");
+    }
+    const std::vector<Value_Note>& notes = report.reading.notes;
+    for (size_t i = 0; i < notes.size(); ++i) {
+        const Value_Note& note = notes[i];
+        if (note.outcome != Value_Note::Outcome::Read) {
+            Report_Stop(report, i);
+            return;
+        }
+        const Field_Ref field = Field_Of(report.record, note.field);
+        if (field.info == nullptr) continue;
+        if (note.text) {
+            Report_Text(report, note, *field.info);
+        } else {
+            Report_Number(report, note, field);
+        }
+    }
+    Report_Past_Record(report);
+}
+
+template <typename Record, typename Reader, size_t N>
+bool Check_File(Findings& findings, std::string_view name, Record& record, Reader read,
+                const std::array<Field_Info, N>& fields, Reading& reading) {
+    if (!Read_Watched(findings.Path(name), record, read, reading)) return false;
+    const size_t first = findings.list.size();
+    const Record_View view{reinterpret_cast<const std::byte*>(&record), fields};
+    Report_Reading({findings, name, view, reading});
+    // In the order of the file, as a compiler reports.
+    std::stable_sort(findings.list.begin() + static_cast<std::ptrdiff_t>(first), findings.list.end(),
+                     [](const Finding& a, const Finding& b) {
+                         return a.at.line != b.at.line ? a.at.line < b.at.line : a.at.column < b.at.column;
+                     });
+    return true;
+}
+
+}  // namespace
+
+size_t Utf8_Text_At(std::string_view bytes) {
+    size_t first = std::string_view::npos;
+    for (size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<uint8_t>(bytes[i]);
+        const size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                           : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+        if (length == 0) return std::string_view::npos;
+        for (size_t k = 1; k < length && i + k < bytes.size(); ++k) {
+            if ((static_cast<uint8_t>(bytes[i + k]) & 0xC0) != 0x80) return std::string_view::npos;
+        }
+        if (length >= 3 && first == std::string_view::npos) first = i;
+        i += length;
+    }
+    return first;
+}
+
+bool Check_Hero_File(Findings& findings, Hero_Status_Info& hero, Position& start_at) {
+    Reading reading;
+    if (!Check_File(findings, Hero_File_Name, hero, Read_Hero_Status, Hero_Fields, reading)) return false;
+    // The start column's value, or where the reading stopped before it.
+    long offset = reading.end_offset;
+    for (const Value_Note& note : reading.notes) {
+        if (note.outcome == Value_Note::Outcome::Skipped) break;
+        offset = note.start;
+        if (note.field == &hero.x) break;
+    }
+    start_at = Position_Of(reading.bytes, offset);
+    return true;
+}
+
+bool Check_Monster_File(Findings& findings, const char* name, Monster_Status_Info& monster) {
+    Reading reading;
+    return Check_File(findings, name, monster, Read_Monster_Status, Monster_Fields, reading);
+}
+
+bool Check_Skill_File(Findings& findings, const char* name, Skill_Info& skill) {
+    Reading reading;
+    return Check_File(findings, name, skill, Read_Skill, Skill_Fields, reading);
+}
