@@ -27,16 +27,12 @@ build: deps-build $(BUILD)/CMakeCache.txt
 run: build
 	cd game && ../$(BUILD)/console-rpg
 
-<<<<<<< HEAD
-test: deps-test windows deps-wine package $(BUILD)/CMakeCache.txt
-=======
 # Checks the sample data as the game reads it: findings, then the rules sheet.
 check-data: deps-build $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS) --target console-rpg-check
 	$(BUILD)/console-rpg-check game
 
-test: deps-test windows deps-wine $(BUILD)/CMakeCache.txt
->>>>>>> check
+test: deps-test windows deps-wine package $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
 	$(MAKE) --no-print-directory fuzz-smoke
 	$(MAKE) --no-print-directory sanitize-test
