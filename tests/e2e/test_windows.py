@@ -97,7 +97,14 @@ class WindowsBuild(unittest.TestCase):
         self.fail("wine's console took no command; screen was:\n%s" % "\n".join(tmux.screen()))
 
     def status_after(self, tmux, timeout):
-        """The game's exit status as cmd reports it, typed ahead while the game may still run."""
+        """The game's exit status as cmd reports it once it prompts again (keys typed while the game runs
+        are the game's, dropped as it ends)."""
+        def prompt_back(screen):
+            lines = [line.rstrip() for line in screen if line.strip()]
+            started = max(i for i, line in enumerate(lines) if line.endswith(">console-rpg.exe"))
+            return any(line.endswith(">") for line in lines[started + 1:])
+
+        tmux.wait_for(prompt_back, timeout=timeout, what="cmd's prompt after the game")
         tmux.send("echo status=%ERRORLEVEL%", "Enter")
         found = []
 
@@ -172,9 +179,12 @@ class WindowsBuild(unittest.TestCase):
         lines = [line.rstrip() for line in screen]
         start = lines.index(NOTICE[0])
         self.assertEqual(lines[start:start + 4], NOTICE)
+        tmux.send("echo typed-during-the-notice", "Enter")
         self.assertEqual(self.status_after(tmux, timeout=45), -1)
         self.assertGreater(time.monotonic() - seen, 25, "the game ended long before 30 seconds")
         self.assertIn(NOTICE[0], [line.rstrip() for line in tmux.screen()], "the notice stays readable")
+        self.assertNotIn("typed-during-the-notice", [line.strip() for line in tmux.screen()],
+                         "keys typed during the notice reached cmd")
 
         thread.join(timeout=60)
         self.assertEqual(piped.get("status"), 255)
