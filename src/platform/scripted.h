@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "platform/screen_model.h"
+#include "platform/core/screen_model.h"
 
 namespace scripted {
 

@@ -11,7 +11,7 @@
 
 #include "data/status_files.h"
 #include "data_check.h"
-#include "glyph_fixture.h"
+#include "drawing.h"
 #include "report.h"
 #include "rules_sheet.h"
 #include "work_dir.h"
@@ -65,7 +65,7 @@ protected:
     }
 
     static std::vector<std::string> Report_Lines(const Check_Result& result) {
-        std::istringstream text(Text_Report(result, glyph_fixture::Utf8_Glyphs(), false));
+        std::istringstream text(Text_Report(result, drawing::Utf8_Glyphs(), false));
         std::vector<std::string> lines;
         for (std::string line; std::getline(text, line);) lines.push_back(line);
         return lines;
@@ -217,7 +217,7 @@ TEST_F(Check, EachFindingIsPrintedWithItsPosition) {
         const Check_Result result = Check_Data("");
         const std::vector<std::string> lines = Report_Lines(result);
         EXPECT_NE(std::find(lines.begin(), lines.end(), c.line), lines.end())
-            << "expected: " << c.line << "\nprinted:\n" << Text_Report(result, glyph_fixture::Utf8_Glyphs(), false);
+            << "expected: " << c.line << "\nprinted:\n" << Text_Report(result, drawing::Utf8_Glyphs(), false);
         EXPECT_EQ(Exit_Status(result.findings.list), c.status) << c.line;
     }
 }
@@ -233,7 +233,7 @@ TEST_F(Check, PathsNameTheFolderAndTheFieldIsDrawnAsTheGameDraws) {
     EXPECT_EQ(result.findings.list[0].file, (std::filesystem::path("data") / "Flame.txt").string());
 
     const Check_Result clean = Check_Data("");
-    std::istringstream text(Text_Report(clean, glyph_fixture::Utf8_Glyphs(), true));
+    std::istringstream text(Text_Report(clean, drawing::Utf8_Glyphs(), true));
     std::vector<std::string> lines;
     for (std::string line; std::getline(text, line);) lines.push_back(line);
     ASSERT_GE(lines.size(), 19u);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "glyph_fixture.h"
+#include "drawing.h"
 #include "platform/core/cp932_glyphs.h"
 #include "platform/core/plain_text.h"
 #include "platform/posix/glyph_conversion.h"
@@ -21,7 +21,7 @@ using platform::Cell_Second_Half;
 using platform::Glyph_Of;
 using platform::Glyph_Table;
 
-std::string Glyph(Cell_Code code) { return std::string(Glyph_Of(glyph_fixture::Utf8_Glyphs(), code)); }
+std::string Glyph(Cell_Code code) { return std::string(Glyph_Of(drawing::Utf8_Glyphs(), code)); }
 
 TEST(Cp932_Glyphs, Convert_The_Game_Characters_To_Utf8) {
     const std::vector<std::pair<Cell_Code, std::string>> cases = {
@@ -77,7 +77,7 @@ TEST(Cp932_Glyphs, Each_Locale_Gets_Its_Own_Character_Set_And_No_C1_Control) {
 }
 
 TEST(Cp932_Glyphs, Bytes_That_Are_No_Character_Have_No_Glyph) {
-    const Glyph_Table& glyphs = glyph_fixture::Utf8_Glyphs();
+    const Glyph_Table& glyphs = drawing::Utf8_Glyphs();
     std::vector<int> without;
     for (int byte = 0; byte < 256; ++byte) {
         if (glyphs.singles[static_cast<size_t>(byte)].length == 0) without.push_back(byte);
@@ -126,7 +126,7 @@ TEST(Cp932_Glyphs, Without_A_Converter_Only_Ascii_Is_Drawn) {
 std::vector<Cell_Code> Layout(const std::string& bytes) {
     std::vector<Cell_Code> codes(bytes.size());
     platform::Layout_Row(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int>(bytes.size()),
-                         glyph_fixture::Utf8_Glyphs(), codes.data());
+                         drawing::Utf8_Glyphs(), codes.data());
     return codes;
 }
 
@@ -169,26 +169,15 @@ TEST(Cp932_Glyphs, Every_Double_Byte_Character_Takes_Two_Columns) {
 
 // ---- Plain text -------------------------------------------------------------
 
-std::string plain_sent;
-void Capture_Plain(platform::Output_Bytes& out) {
-    plain_sent.append(reinterpret_cast<const char*>(out.data.data()), out.length);
-    out.length = 0;
-}
-
 std::string Plain(const std::vector<std::string>& writes, bool finish) {
-    static platform::Output_Bytes out;
-    out.length = 0;
-    plain_sent.clear();
+    const platform::Screen_Operations& operations = drawing::Terminal_Operations(drawing::Utf8_Glyphs());
     platform::Plain_Text text;
-    text.line_end = "\r\n";
     for (const std::string& write : writes) {
-        for (char c : write) {
-            platform::Plain_Put(text, static_cast<uint8_t>(c), glyph_fixture::Utf8_Glyphs(), out, Capture_Plain);
-        }
+        for (char c : write) platform::Plain_Put(text, static_cast<uint8_t>(c), drawing::Utf8_Glyphs(), operations);
     }
-    if (finish) platform::Plain_Finish(text, glyph_fixture::Utf8_Glyphs(), out, Capture_Plain);
-    Capture_Plain(out);
-    return plain_sent;
+    if (finish) platform::Plain_Finish(text, operations);
+    operations.send();
+    return drawing::Take_Sent();
 }
 
 TEST(Plain_Text, Lines_Are_Converted_With_Line_Ends_A_Terminal_Shows) {

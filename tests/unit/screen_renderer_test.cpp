@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "glyph_fixture.h"
-#include "platform/screen_model.h"
+#include "drawing.h"
+#include "platform/core/screen_model.h"
 #include "virtual_terminal.h"
 
 namespace {
@@ -18,12 +18,6 @@ using platform::Screen_Model;
 using platform::Terminal_View;
 using test_terminal::Right_Half;
 using test_terminal::Virtual_Terminal;
-
-std::string sent;
-void Capture(platform::Output_Bytes& out) {
-    sent.append(reinterpret_cast<const char*>(out.data.data()), out.length);
-    out.length = 0;
-}
 
 // A model, what the renderer believes the terminal shows, and the terminal.
 struct Screen {
@@ -42,11 +36,10 @@ std::unique_ptr<Screen> Make_Screen(int width, int height, bool ambiguous_wide) 
 
 // Presents the model and feeds what was sent to the terminal; returns it.
 std::string Present(Screen& screen) {
-    static platform::Output_Bytes out;
-    out.length = 0;
-    sent.clear();
-    platform::Present_Model(screen.model, screen.view, glyph_fixture::Utf8_Glyphs(), out, Capture);
-    Capture(out);
+    const platform::Screen_Operations& operations = drawing::Terminal_Operations(drawing::Utf8_Glyphs());
+    platform::Present_Model(screen.model, screen.view, drawing::Utf8_Glyphs(), operations);
+    operations.send();
+    const std::string sent = drawing::Take_Sent();
     test_terminal::Terminal_Feed(screen.terminal, sent);
     return sent;
 }
@@ -84,7 +77,7 @@ TEST(Screen_Renderer, A_Lead_And_A_Trail_Byte_From_Two_Writes_Are_One_Character)
 }
 
 TEST(Screen_Renderer, Every_Double_Byte_Character_Covers_Two_Columns_In_Either_Width) {
-    const platform::Glyph_Table& glyphs = glyph_fixture::Utf8_Glyphs();
+    const platform::Glyph_Table& glyphs = drawing::Utf8_Glyphs();
     for (bool wide : {false, true}) {
         auto screen = Make_Screen(80, 25, wide);
         int row = 0;
@@ -99,7 +92,7 @@ TEST(Screen_Renderer, Every_Double_Byte_Character_Covers_Two_Columns_In_Either_W
                     const auto trail = screen->model.cells[y][x + 1];
                     if (lead == ' ') continue;
                     const auto code = static_cast<platform::Cell_Code>(lead << 8 | trail);
-                    ASSERT_EQ(screen->terminal.rows[y][x], glyph_fixture::Code_Point(platform::Glyph_Of(glyphs, code)))
+                    ASSERT_EQ(screen->terminal.rows[y][x], drawing::Code_Point(platform::Glyph_Of(glyphs, code)))
                         << std::hex << code;
                     ++checked;
                 }

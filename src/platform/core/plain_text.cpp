@@ -4,16 +4,11 @@ namespace platform {
 
 namespace {
 
-// Room for the longest thing one byte can add: a placeholder for a held lead
-// byte, then a character or a line end.
-constexpr size_t Most_Bytes_Per_Put = 16;
-
-void Put_Code(Cell_Code code, const Glyph_Table& glyphs, Output_Bytes& out) { Append(out, Glyph_Of(glyphs, code)); }
+void Put_Code(Cell_Code code, const Screen_Operations& operations) { operations.write_cells(&code, 1); }
 
 }  // namespace
 
-void Plain_Put(Plain_Text& text, uint8_t byte, const Glyph_Table& glyphs, Output_Bytes& out, Drain_Function drain) {
-    if (Room_Left(out) < Most_Bytes_Per_Put && drain != nullptr) drain(out);
+void Plain_Put(Plain_Text& text, uint8_t byte, const Glyph_Table& glyphs, const Screen_Operations& operations) {
     if (text.held_lead != 0) {
         const uint8_t lead = text.held_lead;
         text.held_lead = 0;
@@ -21,28 +16,27 @@ void Plain_Put(Plain_Text& text, uint8_t byte, const Glyph_Table& glyphs, Output
             const std::array<uint8_t, 2> pair = {lead, byte};
             std::array<Cell_Code, 2> codes{};
             Layout_Row(pair.data(), 2, glyphs, codes.data());
-            Put_Code(codes[0], glyphs, out);
-            if (codes[1] != Cell_Second_Half) Put_Code(codes[1], glyphs, out);
+            Put_Code(codes[0], operations);
+            if (codes[1] != Cell_Second_Half) Put_Code(codes[1], operations);
             return;
         }
-        Put_Code(Cell_Placeholder, glyphs, out);
+        Put_Code(Cell_Placeholder, operations);
     }
     if (byte == '\n') {
-        Append(out, text.line_end);
+        operations.new_line();
     } else if (Is_Cp932_Lead(byte)) {
         text.held_lead = byte;
     } else {
         Cell_Code code = Cell_Placeholder;
         Layout_Row(&byte, 1, glyphs, &code);
-        Put_Code(code, glyphs, out);
+        Put_Code(code, operations);
     }
 }
 
-void Plain_Finish(Plain_Text& text, const Glyph_Table& glyphs, Output_Bytes& out, Drain_Function drain) {
+void Plain_Finish(Plain_Text& text, const Screen_Operations& operations) {
     if (text.held_lead == 0) return;
-    if (Room_Left(out) < Most_Bytes_Per_Put && drain != nullptr) drain(out);
     text.held_lead = 0;
-    Put_Code(Cell_Placeholder, glyphs, out);
+    Put_Code(Cell_Placeholder, operations);
 }
 
 }  // namespace platform

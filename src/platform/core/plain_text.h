@@ -4,24 +4,21 @@
 // they stay readable in the terminal after the game has ended.
 
 #include <cstdint>
-#include <string_view>
 
 #include "platform/core/cp932_glyphs.h"
-#include "platform/core/terminal_bytes.h"
+#include "platform/core/screen_operations.h"
 
 namespace platform {
 
 struct Plain_Text {
-    // A terminal needs a carriage return as well; a file or pipe does not.
-    std::string_view line_end = "\n";
     uint8_t held_lead = 0;  // a lead byte waiting for its trail byte; 0 if none
 };
 
 // One byte of output; a line feed ends the line. A lead byte is held until the
 // next byte shows whether it starts a character.
-void Plain_Put(Plain_Text& text, uint8_t byte, const Glyph_Table& glyphs, Output_Bytes& out, Drain_Function drain);
+void Plain_Put(Plain_Text& text, uint8_t byte, const Glyph_Table& glyphs, const Screen_Operations& operations);
 
 // A lead byte still held shows as a placeholder.
-void Plain_Finish(Plain_Text& text, const Glyph_Table& glyphs, Output_Bytes& out, Drain_Function drain);
+void Plain_Finish(Plain_Text& text, const Screen_Operations& operations);
 
 }  // namespace platform

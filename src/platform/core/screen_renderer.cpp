@@ -1,7 +1,8 @@
 #include "platform/core/screen_renderer.h"
 
 #include <algorithm>
-#include <string_view>
+#include <array>
+#include <cstdio>
 
 namespace platform {
 
@@ -9,58 +10,47 @@ namespace {
 
 using Row_Codes = std::array<Cell_Code, Screen_Model::Columns>;
 
-int Digit_Count(int value) {
-    int digits = 1;
-    while (value >= 10) {
-        value /= 10;
-        ++digits;
-    }
-    return digits;
+// One presentation: the operations it draws with, and the characters written
+// since the cursor was last placed, which go out together as one run.
+struct Frame {
+    Terminal_View& view;
+    const Screen_Operations& operations;
+    Row_Codes run{};
+    int run_length = 0;
+};
+
+void End_Run(Frame& frame) {
+    if (frame.run_length == 0) return;
+    frame.operations.write_cells(frame.run.data(), frame.run_length);
+    frame.run_length = 0;
 }
 
-// Length of "ESC [ n X", where n = 1 is left out.
-int Sequence_Length(int parameter) { return parameter == 1 ? 3 : 3 + Digit_Count(parameter); }
-
-void Move_To(Terminal_View& view, Output_Bytes& out, int row, int column) {
+void Move_To(Frame& frame, int row, int column) {
+    Terminal_View& view = frame.view;
     if (view.cursor_row == row && view.cursor_column == column) return;
-    if (view.cursor_row != row) {
-        Append_Cursor_To(out, row, column);
-    } else if (view.cursor_column < 0) {
-        Append_Column_To(out, column);
-    } else {
-        const int distance = column - view.cursor_column;
-        const int relative = distance > 0 ? distance : -distance;
-        if (Sequence_Length(relative) >= Sequence_Length(column + 1)) {
-            Append_Column_To(out, column);
-        } else if (distance > 0) {
-            Append_Cursor_Right(out, relative);
-        } else {
-            Append_Cursor_Left(out, relative);
-        }
-    }
+    End_Run(frame);
+    frame.operations.place_cursor(row, column, view.cursor_row, view.cursor_column);
     view.cursor_row = row;
     view.cursor_column = column;
 }
 
-void Write_Single(Terminal_View& view, Output_Bytes& out, const Glyph_Table& glyphs, int row, int column,
-                  Cell_Code code) {
-    Row_Codes& shown = view.shown[static_cast<size_t>(row)];
-    Move_To(view, out, row, column);
-    Append(out, Glyph_Of(glyphs, code));
-    shown[static_cast<size_t>(column)] = code;
+void Write_Single(Frame& frame, int row, int column, Cell_Code code) {
+    Terminal_View& view = frame.view;
+    Move_To(frame, row, column);
+    frame.run[static_cast<size_t>(frame.run_length++)] = code;
+    view.shown[static_cast<size_t>(row)][static_cast<size_t>(column)] = code;
     // On the last column the terminal holds the cursor there until the next
     // character, which would wrap: place it afresh instead.
     view.cursor_column = column + 1 < view.width ? column + 1 : -1;
 }
 
-void Write_Double(Terminal_View& view, Output_Bytes& out, const Glyph_Table& glyphs, int row, int column,
-                  Cell_Code code) {
+void Write_Double(Frame& frame, int row, int column, Cell_Code code) {
+    Terminal_View& view = frame.view;
     Row_Codes& shown = view.shown[static_cast<size_t>(row)];
-    if (shown[static_cast<size_t>(column) + 1] != Cell_Blank) {
-        Write_Single(view, out, glyphs, row, column + 1, Cell_Blank);
-    }
-    Move_To(view, out, row, column);
-    Append(out, Glyph_Of(glyphs, code));
+    if (shown[static_cast<size_t>(column) + 1] != Cell_Blank) Write_Single(frame, row, column + 1, Cell_Blank);
+    Move_To(frame, row, column);
+    End_Run(frame);
+    frame.operations.write_cells(&code, 1);
     shown[static_cast<size_t>(column)] = code;
     shown[static_cast<size_t>(column) + 1] = Cell_Second_Half;
     view.cursor_column = -1;  // one or two columns on, as the terminal sees the character
@@ -71,53 +61,47 @@ void Write_Double(Terminal_View& view, Output_Bytes& out, const Glyph_Table& gly
 // breaks a wide character it overlaps, the columns of that character still
 // ahead differ from what is wanted and are written too; none behind is ever
 // touched again.
-void Render_Row(Terminal_View& view, Output_Bytes& out, const Glyph_Table& glyphs, int row, const Row_Codes& wanted) {
-    const Row_Codes& shown = view.shown[static_cast<size_t>(row)];
-    const int limit = std::min(view.width, Screen_Model::Columns);
+void Render_Row(Frame& frame, int row, const Row_Codes& wanted) {
+    const Row_Codes& shown = frame.view.shown[static_cast<size_t>(row)];
+    const int limit = std::min(frame.view.width, Screen_Model::Columns);
     int column = 0;
     while (column < limit) {
         Cell_Code code = wanted[static_cast<size_t>(column)];
         if (Is_Double_Start(code) && column + 1 < limit) {
             if (shown[static_cast<size_t>(column)] != code ||
                 shown[static_cast<size_t>(column) + 1] != Cell_Second_Half) {
-                Write_Double(view, out, glyphs, row, column, code);
+                Write_Double(frame, row, column, code);
             }
             column += 2;
             continue;
         }
         // Half a character cannot be shown: the right edge cuts it to a blank.
         if (Is_Double_Start(code) || code == Cell_Second_Half) code = Cell_Blank;
-        if (shown[static_cast<size_t>(column)] != code) Write_Single(view, out, glyphs, row, column, code);
+        if (shown[static_cast<size_t>(column)] != code) Write_Single(frame, row, column, code);
         ++column;
     }
+    End_Run(frame);
 }
 
-void Make_Room(Output_Bytes& out, size_t needed, Drain_Function drain) {
-    if (Room_Left(out) < needed && drain != nullptr) drain(out);
-}
-
-void Clear_Terminal(Terminal_View& view, Output_Bytes& out) {
-    Append(out, Clear_Screen);
-    for (auto& row : view.shown) row.fill(Cell_Blank);
-    view.cursor_row = 0;
-    view.cursor_column = 0;
+void Clear_Terminal(Frame& frame) {
+    End_Run(frame);
+    frame.operations.clear();
+    for (auto& row : frame.view.shown) row.fill(Cell_Blank);
+    frame.view.cursor_row = 0;
+    frame.view.cursor_column = 0;
 }
 
 // One short line in place of the field, cut to the terminal's width.
-void Show_Size_Notice(Terminal_View& view, Output_Bytes& out, Drain_Function drain) {
-    Make_Room(out, 256, drain);
-    Clear_Terminal(view, out);
-    const size_t start = out.length;
-    Append(out, "Too small: need ");
-    Append_Number(out, Needed_Columns);
-    Append(out, "x");
-    Append_Number(out, Needed_Rows);
-    Append(out, ", have ");
-    Append_Number(out, view.width);
-    Append(out, "x");
-    Append_Number(out, view.height);
-    const auto fits = static_cast<size_t>(std::max(view.width, 0));
-    if (out.length - start > fits) out.length = start + fits;
+void Show_Size_Notice(Frame& frame) {
+    Terminal_View& view = frame.view;
+    Clear_Terminal(frame);
+    std::array<char, 64> text{};
+    const int length = std::snprintf(text.data(), text.size(), "Too small: need %dx%d, have %dx%d", Needed_Columns,
+                                     Needed_Rows, view.width, view.height);
+    std::array<Cell_Code, 64> codes{};
+    const int shown = std::clamp(std::min(length, view.width), 0, static_cast<int>(codes.size()));
+    for (int i = 0; i < shown; ++i) codes[static_cast<size_t>(i)] = static_cast<uint8_t>(text[static_cast<size_t>(i)]);
+    if (shown > 0) frame.operations.write_cells(codes.data(), shown);
     view.cursor_column = -1;
     for (auto& row : view.shown) row.fill(Cell_Unknown);
     view.notice_width = view.width;
@@ -155,15 +139,15 @@ void View_Invalidate(Terminal_View& view) {
     view.cursor_column = -1;
 }
 
-void Present_Model(Screen_Model& model, Terminal_View& view, const Glyph_Table& glyphs, Output_Bytes& out,
-                   Drain_Function drain) {
+void Present_Model(Screen_Model& model, Terminal_View& view, const Glyph_Table& glyphs,
+                   const Screen_Operations& operations) {
+    Frame frame{view, operations};
     if (!Field_Fits(view)) {
-        if (view.notice_width != view.width || view.notice_height != view.height) Show_Size_Notice(view, out, drain);
+        if (view.notice_width != view.width || view.notice_height != view.height) Show_Size_Notice(frame);
         return;
     }
     if (view.repaint_pending) {
-        Make_Room(out, Clear_Screen.size(), drain);
-        Clear_Terminal(view, out);
+        Clear_Terminal(frame);
         model.dirty_rows.fill(true);
         view.repaint_pending = false;
         view.notice_width = -1;
@@ -173,9 +157,8 @@ void Present_Model(Screen_Model& model, Terminal_View& view, const Glyph_Table& 
     Row_Codes wanted{};
     for (int row = 0; row < rows; ++row) {
         if (!model.dirty_rows[static_cast<size_t>(row)]) continue;
-        Make_Room(out, Max_Row_Bytes, drain);
         Layout_Row(model.cells[static_cast<size_t>(row)].data(), Screen_Model::Columns, glyphs, wanted.data());
-        Render_Row(view, out, glyphs, row, wanted);
+        Render_Row(frame, row, wanted);
         model.dirty_rows[static_cast<size_t>(row)] = false;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Brings a terminal to show what the screen model holds, sending only the
-// columns that differ from what the terminal already shows.
+// Brings a terminal to show what the screen model holds, drawing only the
+// columns that differ from what the terminal already shows, through the back
+// end's drawing operations.
 //
 // Every double-byte character covers exactly two columns whatever width the
 // terminal gives it: its second column is made blank first, then the character
@@ -11,8 +12,8 @@
 #include <array>
 
 #include "platform/core/cp932_glyphs.h"
-#include "platform/core/terminal_bytes.h"
-#include "platform/screen_model.h"
+#include "platform/core/screen_model.h"
+#include "platform/core/screen_operations.h"
 
 namespace platform {
 
@@ -42,14 +43,11 @@ void View_Resize(Terminal_View& view, int width, int height);
 // The terminal's content is lost (after a suspension): draw everything again.
 void View_Invalidate(Terminal_View& view);
 
-// Sends what changed in the model since the last presentation and clears the
-// model's dirty rows. While the terminal is smaller than the field needs, a
-// one-line notice with both sizes stands in place of the field. `drain` is
-// called whenever the buffer is too full for another row.
-void Present_Model(Screen_Model& model, Terminal_View& view, const Glyph_Table& glyphs, Output_Bytes& out,
-                   Drain_Function drain);
-
-// The most one row can add to the output.
-inline constexpr size_t Max_Row_Bytes = 4096;
+// Draws what changed in the model since the last presentation and clears the
+// model's dirty rows; the caller sends the frame. While the terminal is
+// smaller than the field needs, a one-line notice with both sizes stands in
+// place of the field.
+void Present_Model(Screen_Model& model, Terminal_View& view, const Glyph_Table& glyphs,
+                   const Screen_Operations& operations);
 
 }  // namespace platform

@@ -1,11 +1,6 @@
-// The game's console services on a POSIX terminal.
-//
-// Every write lands in a model of the Windows console first; the terminal is
-// brought to match it, with only the changed columns, in one write, whenever
-// the player could look: before each pause and each key poll. Until the game
-// first places the cursor, text goes out as plain lines on the normal screen
-// (the missing-file notice stays readable after the game ends); the first
-// placement takes the terminal over for the field.
+// The game's console services on a POSIX terminal: the shared console
+// (platform/core/console.h) drawing as escape bytes, the terminal session
+// (modes, screens, signals) and the keys read from standard input.
 
 #include <sys/select.h>
 #include <time.h>
@@ -14,18 +9,13 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
-#include <ctime>
 
-#include "platform/core/console_output.h"
-#include "platform/core/cp932_glyphs.h"
+#include "platform/core/ansi_screen.h"
+#include "platform/core/console.h"
 #include "platform/core/key_decoder.h"
-#include "platform/core/plain_text.h"
-#include "platform/core/screen_renderer.h"
-#include "platform/core/terminal_bytes.h"
 #include "platform/platform.h"
 #include "platform/posix/glyph_conversion.h"
 #include "platform/posix/terminal_session.h"
-#include "platform/screen_model.h"
 
 namespace {
 
@@ -39,18 +29,20 @@ using namespace posix_terminal;
 constexpr size_t Read_Chunk = 4096;
 constexpr int Most_Reads_Per_Poll = 64;
 
-struct Terminal_State {
-    bool started = false;
-    bool input_ended = false;
-    int64_t last_poll_ms = -1;
-    Console_Output screen;
-    Key_Decoder keys;
-};
+// ---- The screen -----------------------------------------------------------------
 
-Terminal_State terminal;
+void Start(Glyph_Table& glyphs);
+const Screen_Operations& Operations();
+Screen_Size Size();
+void Serve_Signals(Terminal_View& view, bool full_screen);
+
+constexpr Console_Backend Terminal_Backend = {Start, Operations, Size, Serve_Signals};
+
+Console console{Terminal_Backend};
+Key_Decoder keys;
 
 void Drain(Output_Bytes& out) {
-    if (terminal.screen.full_screen) {
+    if (console.full_screen) {
         Write_Frame(STDOUT_FILENO, out.data.data(), out.length);
     } else {
         Write_All(STDOUT_FILENO, out.data.data(), out.length);
@@ -58,48 +50,40 @@ void Drain(Output_Bytes& out) {
     out.length = 0;
 }
 
-void Leave_At_Exit() {
-    Finish_Plain_Text(terminal.screen, Drain);
-    Session_Restore();
-}
+const Screen_Operations Terminal_Operations = Ansi_Operations(Session_Take_Over, Session_Restore);
 
-void Start() {
-    if (terminal.started) return;
-    terminal.started = true;
-    Model_Clear(terminal.screen.model);
-    const Input_Encoding encoding = Load_Glyphs(terminal.screen.glyphs);
-    Decoder_Reset(terminal.keys, encoding);
-    Session_Init();
-    terminal.screen.plain.line_end = Output_Is_Terminal() ? "\r\n" : "\n";
+void Leave_At_Exit() { Console_Finish(console); }
+
+void Start(Glyph_Table& glyphs) {
     std::atexit(Leave_At_Exit);
+    Decoder_Reset(keys, Load_Glyphs(glyphs));
+    Session_Init();
+    Ansi_Start(glyphs, Output_Is_Terminal() ? "\r\n" : "\n", Drain);
 }
 
-void Take_Over() {
-    Finish_Plain_Text(terminal.screen, Drain);
-    Session_Take_Over();
+const Screen_Operations& Operations() { return Terminal_Operations; }
+
+Screen_Size Size() {
     const Terminal_Size size = Query_Size();
-    View_Start(terminal.screen.view, size.columns, size.rows);
-    terminal.screen.full_screen = true;
+    return {size.columns, size.rows};
 }
 
 // Acts on what the signal handlers recorded, outside of them.
-void Serve_Signals() {
+void Serve_Signals(Terminal_View& view, bool full_screen) {
     if (Take_Continue_Notice()) {
         Session_Reclaim();
-        View_Invalidate(terminal.screen.view);
+        View_Invalidate(view);
     }
-    if (!terminal.screen.full_screen) return;
-    if (Take_Resize_Notice() || terminal.screen.view.repaint_pending) {
+    if (full_screen && (Take_Resize_Notice() || view.repaint_pending)) {
         const Terminal_Size size = Query_Size();
-        View_Resize(terminal.screen.view, size.columns, size.rows);
+        View_Resize(view, size.columns, size.rows);
     }
 }
 
-void Flush() {
-    Serve_Signals();
-    if (terminal.screen.full_screen) Present_Model(terminal.screen.model, terminal.screen.view, terminal.screen.glyphs, terminal.screen.out, Drain);
-    if (terminal.screen.out.length > 0) Drain(terminal.screen.out);
-}
+// ---- The keys -------------------------------------------------------------------
+
+bool input_ended = false;
+int64_t last_poll_ms = -1;
 
 int64_t Monotonic_Ms() {
     timespec now{};
@@ -118,17 +102,17 @@ bool Input_Ready() {
 // What standard input holds now, without waiting. At its end (or when the
 // terminal has gone away) no more is read, so nothing spins on it.
 size_t Read_Waiting_Bytes(std::array<uint8_t, Read_Chunk>& bytes) {
-    if (terminal.input_ended || !Input_Ready()) return 0;
+    if (input_ended || !Input_Ready()) return 0;
     const ssize_t count = read(STDIN_FILENO, bytes.data(), bytes.size());
     if (count > 0) return static_cast<size_t>(count);
-    if (count == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) terminal.input_ended = true;
+    if (count == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) input_ended = true;
     return 0;
 }
 
 void Poll_Input() {
     const int64_t now = Monotonic_Ms();
-    const int64_t elapsed = terminal.last_poll_ms < 0 ? 0 : now - terminal.last_poll_ms;
-    terminal.last_poll_ms = now;
+    const int64_t elapsed = last_poll_ms < 0 ? 0 : now - last_poll_ms;
+    last_poll_ms = now;
     std::array<uint8_t, Read_Chunk> bytes;
     size_t total = 0;
     for (int attempt = 0; attempt < Most_Reads_Per_Poll; ++attempt) {
@@ -142,77 +126,48 @@ void Poll_Input() {
                 Session_Suspend();
                 return;
             }
-            if (terminal.screen.full_screen) Decoder_Feed(terminal.keys, bytes[i]);
+            if (console.full_screen) Decoder_Feed(keys, bytes[i]);
         }
     }
     // Time counts for an unfinished sequence only while nothing more came.
-    if (total == 0) Decoder_Tick(terminal.keys, static_cast<int>(elapsed > 1000 ? 1000 : elapsed));
+    if (total == 0) Decoder_Tick(keys, static_cast<int>(elapsed > 1000 ? 1000 : elapsed));
 }
 
 }  // namespace
 
 namespace platform {
 
-Output_Handle Get_Output_Handle() {
-    Start();
-    return {STDOUT_FILENO};
-}
-
-void Set_Cursor_Position(Output_Handle, Cursor_Coord where) {
-    Start();
-    if (!terminal.screen.full_screen) Take_Over();
-    Model_Place(terminal.screen.model, where.X, where.Y);
-}
-
-void Write_Line(std::string_view text) {
-    Start();
-    Output_Line(terminal.screen, text, Drain);
-}
-
-void Write_Byte(uint8_t byte) {
-    Start();
-    Output_Byte(terminal.screen, byte, Drain);
-}
+Console& Platform_Console() { return console; }
 
 bool Key_Waiting() {
-    Start();
-    Flush();
+    Console_Flush(console);
     Poll_Input();
-    return Decoder_Keys_Waiting(terminal.keys) > 0;
+    return Decoder_Keys_Waiting(keys) > 0;
 }
 
 int Take_Key() {
-    const int code = Decoder_Take_Key(terminal.keys);
+    const int code = Decoder_Take_Key(keys);
     return code < 0 ? 0 : code;
 }
 
 void Pause_Ms(int milliseconds) {
-    Start();
+    Console_Start(console);
     // Before the game takes the screen over, a pause is the missing-file
     // notice's wait: keys typed meanwhile must not show on it or reach the
     // shell afterwards.
-    if (!terminal.screen.full_screen) {
+    if (!console.full_screen) {
         Session_Hold_Keys();
         Poll_Input();
     }
-    Flush();
+    Console_Flush(console);
     if (milliseconds <= 0) return;
     timespec wanted{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1'000'000L};
     timespec left{};
     while (nanosleep(&wanted, &left) != 0 && errno == EINTR) {
         // A resize or Ctrl+Z woke us: show it at once, then sleep on.
-        Flush();
+        Console_Flush(console);
         wanted = left;
     }
-}
-
-int64_t Clock_Seconds() { return static_cast<int64_t>(std::time(nullptr)); }
-
-void Fatal_Exit() {
-    Start();
-    Finish_Plain_Text(terminal.screen, Drain);
-    Session_Restore();
-    std::exit(-1);
 }
 
 }  // namespace platform

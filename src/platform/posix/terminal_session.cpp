@@ -13,6 +13,8 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "platform/core/ansi_screen.h"
+
 namespace posix_terminal {
 
 namespace {
@@ -42,12 +44,6 @@ bool handlers_installed = false;
 termios saved_modes{};
 termios held_modes{};
 termios game_modes{};
-
-// The screen is cleared by the first frame drawn on it. Leaving clears the
-// game's screen first: a terminal without an alternate screen (GNU screen as
-// it comes) would otherwise keep the field under the shell's prompt.
-constexpr std::string_view Enter_Game_Screen_Bytes = "\x1b[?1049h\x1b[?25l";
-constexpr std::string_view Leave_Game_Screen_Bytes = "\x1b[H\x1b[2J\x1b[?25h\x1b[?1049l";
 
 // How long a way out waits for a terminal that does not take its output.
 constexpr int Leave_Wait_Ms = 100;
@@ -107,7 +103,7 @@ void Give_Back() {
     mode_set = Mode_As_Found;
     if (was != Mode_As_Found) {
         if (modes_saved) Set_Modes_Unstoppable(saved_modes, true);
-        if (was == Mode_Game) Write_Bounded(STDOUT_FILENO, Leave_Game_Screen_Bytes, Leave_Wait_Ms);
+        if (was == Mode_Game) Write_Bounded(STDOUT_FILENO, platform::Ansi_Leave_Full_Screen, Leave_Wait_Ms);
     }
     errno = saved_errno;
 }
@@ -270,8 +266,8 @@ void Apply(int wanted) {
         }
     }
     if (wanted == Mode_Game) {
-        Write_All(STDOUT_FILENO, reinterpret_cast<const uint8_t*>(Enter_Game_Screen_Bytes.data()),
-                  Enter_Game_Screen_Bytes.size());
+        Write_All(STDOUT_FILENO, reinterpret_cast<const uint8_t*>(platform::Ansi_Enter_Full_Screen.data()),
+                  platform::Ansi_Enter_Full_Screen.size());
     }
 }
 

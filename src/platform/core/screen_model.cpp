@@ -1,4 +1,4 @@
-#include "platform/screen_model.h"
+#include "platform/core/screen_model.h"
 
 namespace platform {
 

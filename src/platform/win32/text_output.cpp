@@ -17,7 +17,7 @@
 
 #include "platform/core/cp932_glyphs.h"
 #include "platform/platform.h"
-#include "platform/win32_screen.h"
+#include "platform/win32/screen.h"
 
 namespace platform {
 
