@@ -38,7 +38,7 @@
 
 #include <cmath>
 
-#include "shell/random.h"
+#include "rules/random.h"
 
 namespace {
 

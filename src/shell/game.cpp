@@ -7,8 +7,8 @@
 #include "field/chase.h"
 #include "field/field_map.h"
 #include "platform/platform.h"
+#include "rules/random.h"
 #include "shell/console.h"
-#include "shell/random.h"
 
 namespace {
 
