@@ -6,6 +6,7 @@
 #include "data/status_files.h"
 #include "field/chase.h"
 #include "field/field_map.h"
+#include "field/hero_keys.h"
 #include "platform/platform.h"
 #include "rules/random.h"
 #include "shell/console.h"
