@@ -13,9 +13,12 @@ inline constexpr int32_t Past_End_Cell = -1;
 
 extern std::array<std::array<int32_t, Field_Columns>, Field_Rows> Field_Map;
 
-// Reads exactly one byte per cell, row by row, ignoring line ends (a line feed
-// is a cell like any other). Ends the process at once, with nothing written,
-// when the file cannot be opened.
+// Reads exactly one byte per cell, row by row, without looking for line ends:
+// a line feed is stored in its cell like any other byte (a carriage return
+// before it is dropped, as text mode does). Lines of 53 bytes put each line
+// feed in column 53; a line of another length shifts every later cell.
+// Ends the process at once, with nothing written, when the file cannot be
+// opened.
 void Load_Field_Map(const char* file_name);
 
 // Draws every non-open cell at its own screen cell. Open cells are not written,
