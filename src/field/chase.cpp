@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "field/hero_keys.h"
 #include "field/walking.h"
 #include "platform/platform.h"
-#include "shell/console.h"
 
 namespace {
 
@@ -68,8 +68,8 @@ void Chase_Hero(Monster_Status_Info& monster) {
             if (Monster_Step_Right(monster) == 0) Step_Vertically_Toward(monster, dy);
             steps = static_cast<int16_t>(steps + 1);
         }
-        if (!platform::Key_Waiting()) break;
-        Move_Hero(platform::Take_Key());
+        // A key still waiting as the pass ends is served and earns another pass.
+        if (!Poll_Key()) break;
     }
     if (dy == 0) return;
 

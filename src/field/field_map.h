@@ -16,9 +16,12 @@ extern std::array<std::array<int32_t, Field_Columns>, Field_Rows> Field_Map;
 struct Text_File;
 
 // Fills the grid from an open map file: exactly one byte per cell, row by row,
-// ignoring line ends (a line feed is a cell like any other), and -1 in every
-// cell after the file's end. Reads nothing more, so that the data checker can
-// see what is left; the caller closes the file.
+// without looking for line ends: a line feed is stored in its cell like any
+// other byte (a carriage return before it is dropped, as text mode does).
+// Lines of 53 bytes put each line feed in column 53; a line of another length
+// shifts every later cell. Every cell after the file's end holds -1. Reads
+// nothing more, so that the data checker can see what is left; the caller
+// closes the file.
 void Read_Field_Map(Text_File& text);
 
 // Opens, reads and closes the map file. Ends the process at once, with nothing

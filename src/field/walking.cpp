@@ -1,14 +1,12 @@
 #include "field/walking.h"
 
+#include <cstdint>
 #include <string_view>
 
 #include "field/field_map.h"
 #include "shell/console.h"
 
 namespace {
-
-constexpr int32_t Bottom_Row = Field_Rows - 1;  // 18: down is refused there
-constexpr int32_t Right_Column = 52;            // right is refused there
 
 // A cell outside the grid blocks: positions come from files, and a step must
 // never read past the map.
@@ -17,33 +15,23 @@ bool Is_Open(int32_t row, int32_t column) {
     return Field_Map[row][column] == 0;
 }
 
-int Can_Move_From(int code, int32_t x, int32_t y) {
-    switch (code) {
-        case Code_Up:
-            return Is_Open(y - 1, x) ? 1 : 0;
-        case Code_Down:
-            if (y == Bottom_Row) return 0;
-            return Is_Open(y + 1, x) ? 1 : 0;
-        case Code_Left:
-            return Is_Open(y, x - 1) && Is_Open(y, x - 2) ? 1 : 0;
-        case Code_Right:
-            if (x == Right_Column) return 0;
-            return Is_Open(y, x + 2) && Is_Open(y, x + 3) ? 1 : 0;
-        default:
-            return 1;
-    }
-}
-
-bool Is_Move_Code(int code) {
-    return code == Code_Up || code == Code_Down || code == Code_Left || code == Code_Right;
-}
-
+// A horizontal step moves into both cells of its target and tests both; a
+// vertical one has always tested only the target's left cell. Down from the
+// bottom row (18) and right from column 52 are refused because their targets
+// lie past the grid's edge, as up from row 0 and left from columns 0 and 1 are.
 // A step from a position outside the grid is refused even where the cells it
 // tests happen to lie inside it.
 int Can_Move(int code, uint16_t x, uint16_t y) {
-    if (!Is_Move_Code(code)) return 1;
+    const Move_Step* step = Step_Of(code);
+    if (step == nullptr) return 1;
     if (x >= Field_Columns || y >= Field_Rows) return 0;
-    return Can_Move_From(code, x, y);
+    const int32_t row = y + step->dy;
+    const int32_t column = x + step->dx;
+    const int32_t cells_tested = step->dx == 0 ? 1 : 2;
+    for (int32_t cell = 0; cell < cells_tested; ++cell) {
+        if (!Is_Open(row, column + cell)) return 0;
+    }
+    return 1;
 }
 
 template <typename Character>
@@ -53,7 +41,7 @@ void Redraw_Moved(Character& who, int code, std::string_view glyph) {
     Draw_At(who.x, who.y, glyph);
 }
 
-int Monster_Step(Monster_Status_Info& monster, int code) {
+int Monster_Step(Monster_Status_Info& monster, Move_Code code) {
     Fetch_Output_Handle();
     if (Can_Monster_Move(code, monster) == 0) return 0;
     Redraw_Moved(monster, code, Text_Of(monster.glyph));
@@ -70,7 +58,7 @@ int Can_Monster_Move(int code, const Monster_Status_Info& monster) {
 
 void Move_Hero(int code) {
     Fetch_Output_Handle();
-    if (Is_Move_Code(code) && Can_Hero_Move(code) == 1) Redraw_Moved(hero, code, Hero_Glyph);
+    if (Step_Of(code) != nullptr && Can_Hero_Move(code) == 1) Redraw_Moved(hero, code, Hero_Glyph);
 }
 
 int Monster_Step_Up(Monster_Status_Info& monster) { return Monster_Step(monster, Code_Up); }

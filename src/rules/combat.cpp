@@ -39,7 +39,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "shell/random.h"
+#include "rules/random.h"
 
 namespace {
 

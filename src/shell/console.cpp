@@ -1,7 +1,5 @@
 #include "shell/console.h"
 
-#include "field/walking.h"
-
 platform::Output_Handle stdout_handle{};
 platform::Cursor_Coord cursor{};
 
@@ -16,8 +14,4 @@ void Place_Cursor(uint16_t x, uint16_t y) {
 void Draw_At(uint16_t x, uint16_t y, std::string_view text) {
     Place_Cursor(x, y);
     platform::Write_Line(text);
-}
-
-void Poll_Key() {
-    if (platform::Key_Waiting()) Move_Hero(platform::Take_Key());
 }

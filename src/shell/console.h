@@ -1,6 +1,6 @@
 #pragma once
-// Drawing and key polling as every part of the game uses them: place the
-// cursor on a cell, write there; take at most one waiting key code per poll.
+// Drawing as every part of the game uses it: place the cursor on a cell, write
+// there. Keys are served to the hero by the field (field/hero_keys.h).
 
 #include <cstdint>
 #include <string_view>
@@ -18,10 +18,6 @@ void Place_Cursor(uint16_t x, uint16_t y);
 
 // Places the cursor at (x, y) and writes the text, followed by a line feed.
 void Draw_At(uint16_t x, uint16_t y, std::string_view text);
-
-// Takes one waiting key code, if any, and hands it to Move_Hero. An arrow key
-// is two codes, so it is handled over two polls.
-void Poll_Key();
 
 // The two glyphs every moving character uses.
 inline constexpr std::string_view Hero_Glyph = "\x81\x9C";  // ● in code page 932

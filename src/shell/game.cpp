@@ -6,9 +6,10 @@
 #include "data/status_files.h"
 #include "field/chase.h"
 #include "field/field_map.h"
+#include "field/hero_keys.h"
 #include "platform/platform.h"
+#include "rules/random.h"
 #include "shell/console.h"
-#include "shell/random.h"
 
 namespace {
 

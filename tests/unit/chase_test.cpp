@@ -38,6 +38,8 @@ const std::vector<Chase_Case> Chase_Cases = {
     {"dx 1 dy 2: crosses the hero, no row", {10, 5}, {11, 7}, {}, {9, 7}, Wait_Ms},
     {"dx -1 dy 2: crosses back, no row", {10, 5}, {9, 7}, {}, {11, 7}, Wait_Ms},
     {"dx 1, left blocked: up instead, still no row", {10, 5}, {11, 7}, {{9, 7}}, {11, 6}, Wait_Ms},
+    {"dx 1 dy -2: crosses the hero, no row", {10, 5}, {11, 3}, {}, {9, 3}, Wait_Ms},
+    {"dx 1 dy -2, left blocked: down instead, still no row", {10, 5}, {11, 3}, {{9, 3}}, {11, 4}, Wait_Ms},
     {"dx 4 dy 3, left blocked: up at once, steps -1, so up again", {10, 5}, {14, 8}, {{13, 8}}, {14, 6},
      2 * Wait_Ms},
     {"dx 4 dy 3, final up blocked: left instead", {10, 5}, {14, 8}, {{12, 7}}, {10, 8}, 2 * Wait_Ms},

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/random.h"
+#include "rules/random.h"
 
 namespace {
 

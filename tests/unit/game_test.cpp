@@ -5,8 +5,8 @@
 #include "data/status_files.h"
 #include "field/field_map.h"
 #include "platform/scripted.h"
+#include "rules/random.h"
 #include "shell/game.h"
-#include "shell/random.h"
 #include "work_dir.h"
 
 namespace {

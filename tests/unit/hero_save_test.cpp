@@ -397,11 +397,12 @@ TEST_F(Hero_Save, KeepsTheOwnerAndGroupWherePermitted) {
 
 TEST_F(Hero_Save, RefusesANameThatWouldNotReadBack) {
     Write_Bytes(Hero_File_Name, "the old hero");
-    const std::array<std::string, 6> names{
+    const std::array<std::string, 7> names{
         std::string(""),
         std::string("two words"),
         std::string("tab\there"),
         std::string("end\x1Aof file"),
+        std::string("Ctrl\x1AZ"),  // no separator: only the Ctrl+Z, which ends the file on reading
         std::string(28, 'a') + "\x83",  // a double-byte character cut by the 29-byte limit
         std::string(30, 'a'),           // no terminating zero in the buffer
     };

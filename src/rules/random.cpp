@@ -1,4 +1,4 @@
-#include "shell/random.h"
+#include "rules/random.h"
 
 namespace {
 uint32_t random_state = 1;  // the runtime's state before any seeding
