@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "drawing.h"
 #include "platform/core/screen_model.h"
@@ -264,6 +265,38 @@ TEST(Screen_Renderer, The_Field_Costs_Little_And_A_Step_Less) {
     EXPECT_EQ(screen->terminal.rows[8][22], Hero);
     EXPECT_EQ(screen->terminal.rows[8][20], U' ');
     EXPECT_EQ(Present(*screen), "") << "an unchanged model sends nothing";
+}
+
+// What does not fit the output buffer waits for the next write, whole: a cut
+// sequence or character would reach the terminal as garbage.
+TEST(Screen_Renderer, A_Frame_Larger_Than_The_Buffer_Goes_Out_In_Whole_Pieces) {
+    platform::Output_Bytes out;
+    out.length = platform::Output_Bytes::Capacity - 2;
+    platform::Append(out, "abc");
+    EXPECT_EQ(out.length, platform::Output_Bytes::Capacity - 2) << "a text the buffer can take only in part";
+    platform::Append(out, "ab");
+    EXPECT_EQ(out.length, platform::Output_Bytes::Capacity);
+
+    // The whole model, in characters of one and of three bytes, each double
+    // one placed anew: more than the buffer holds, in pieces of every length.
+    auto screen = Make_Screen(Screen_Model::Columns, Screen_Model::Rows, false);
+    std::vector<std::u32string> expected;
+    uint32_t state = 7;
+    for (int y = 0; y < Screen_Model::Rows; ++y) {
+        std::string row;
+        expected.emplace_back();
+        for (int x = 0; x < Screen_Model::Columns / 2; ++x) {
+            state = state * 1103515245u + 12345u;
+            const bool hero = (state >> 16) % 8 != 0;
+            row += hero ? "\x81\x9c" : "AB";
+            expected.back() += hero ? std::u32string{Hero, U' '} : U"AB";
+        }
+        Write(*screen, 0, y, row);
+    }
+    const std::string sent = Present(*screen);
+    EXPECT_GT(sent.size(), platform::Output_Bytes::Capacity) << "the frame must not fit, or the test proves nothing";
+    EXPECT_TRUE(screen->terminal.errors.empty()) << screen->terminal.errors.front();
+    for (int y = 0; y < Screen_Model::Rows; ++y) ASSERT_EQ(screen->terminal.rows[y], expected[y]) << "row " << y;
 }
 
 TEST(Screen_Renderer, After_A_Suspension_Everything_Is_Drawn_Again) {

@@ -56,28 +56,41 @@ int64_t Monotonic_Ms() {
     return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
 }
 
-// write() with a deadline: the descriptor is made non-blocking for the while
-// (and put back), so a full or stopped terminal costs at most `wait_ms`.
+// write() until everything is written, the deadline passes (-1: none) or,
+// when asked, a suspension cuts the frame short. Nothing but write, poll and
+// the clock, so a signal handler may call it.
+void Write_Until(int descriptor, const char* data, size_t length, int64_t deadline_ms, bool stop_on_suspension) {
+    const sig_atomic_t suspensions_before = suspensions;
+    while (length > 0) {
+        if (stop_on_suspension && suspensions != suspensions_before) return;
+        const ssize_t written = write(descriptor, data, length);
+        if (written > 0) {
+            data += written;
+            length -= static_cast<size_t>(written);
+            continue;
+        }
+        if (written < 0 && errno == EINTR) continue;
+        if (written == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return;
+        // A full terminal, or a descriptor someone made non-blocking: wait
+        // until it drains.
+        int wait_ms = -1;
+        if (deadline_ms >= 0) {
+            const int64_t remaining = deadline_ms - Monotonic_Ms();
+            if (remaining <= 0) return;
+            wait_ms = static_cast<int>(remaining);
+        }
+        pollfd writable{descriptor, POLLOUT, 0};
+        poll(&writable, 1, wait_ms);
+    }
+}
+
+// The descriptor is made non-blocking for the while (and put back), so a
+// full or stopped terminal costs at most `wait_ms`.
 void Write_Bounded(int descriptor, std::string_view text, int wait_ms) {
     const int flags = fcntl(descriptor, F_GETFL);
     const bool blocking = flags >= 0 && (flags & O_NONBLOCK) == 0;
     if (blocking) fcntl(descriptor, F_SETFL, flags | O_NONBLOCK);
-    const int64_t deadline = Monotonic_Ms() + wait_ms;
-    const char* next = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-        const ssize_t written = write(descriptor, next, left);
-        if (written > 0) {
-            next += written;
-            left -= static_cast<size_t>(written);
-            continue;
-        }
-        if (written < 0 && errno == EINTR) continue;
-        const int64_t remaining = deadline - Monotonic_Ms();
-        if (written == 0 || (errno != EAGAIN && errno != EWOULDBLOCK) || remaining <= 0) break;
-        pollfd writable{descriptor, POLLOUT, 0};
-        poll(&writable, 1, static_cast<int>(remaining));
-    }
+    Write_Until(descriptor, text.data(), text.size(), Monotonic_Ms() + wait_ms, false);
     if (blocking) fcntl(descriptor, F_SETFL, flags);
 }
 
@@ -271,27 +284,6 @@ void Apply(int wanted) {
     }
 }
 
-void Write_Until(int descriptor, const uint8_t* data, size_t length, bool stop_on_suspension) {
-    const sig_atomic_t suspensions_before = suspensions;
-    while (length > 0) {
-        if (stop_on_suspension && suspensions != suspensions_before) return;
-        const ssize_t written = write(descriptor, data, length);
-        if (written > 0) {
-            data += written;
-            length -= static_cast<size_t>(written);
-            continue;
-        }
-        if (written < 0 && errno == EINTR) continue;
-        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            // Someone made the descriptor non-blocking: wait until it drains.
-            pollfd writable{descriptor, POLLOUT, 0};
-            poll(&writable, 1, -1);
-            continue;
-        }
-        return;
-    }
-}
-
 }  // namespace
 
 void Session_Init() {
@@ -348,8 +340,12 @@ Terminal_Size Query_Size() {
     return {80, 24};
 }
 
-void Write_All(int descriptor, const uint8_t* data, size_t length) { Write_Until(descriptor, data, length, false); }
+void Write_All(int descriptor, const uint8_t* data, size_t length) {
+    Write_Until(descriptor, reinterpret_cast<const char*>(data), length, -1, false);
+}
 
-void Write_Frame(int descriptor, const uint8_t* data, size_t length) { Write_Until(descriptor, data, length, true); }
+void Write_Frame(int descriptor, const uint8_t* data, size_t length) {
+    Write_Until(descriptor, reinterpret_cast<const char*>(data), length, -1, true);
+}
 
 }  // namespace posix_terminal

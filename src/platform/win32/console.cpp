@@ -3,13 +3,7 @@
 // and the keys from the runtime's _kbhit and _getch, whose codes are the
 // game's.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 #include <conio.h>
 
 #include <array>

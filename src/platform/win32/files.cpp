@@ -2,10 +2,7 @@
 // overwrite an existing file, so the new file takes the old one's place with
 // MoveFileEx, which replaces it in one step.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>

@@ -3,13 +3,7 @@
 // given the characters themselves (WriteConsoleW), so they show right whatever
 // its code page, and a file or pipe gets the UTF-8 bytes.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <algorithm>
 #include <cstdio>
