@@ -5,13 +5,11 @@ import os
 import subprocess
 import unittest
 
-from harness import CHECKER, make_work_dir, project_version
-
-ENV = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
+from harness import CHECKER, GAME_ENV, HERO, VERSION, make_work_dir
 
 
 def check(*args, cwd=None):
-    return subprocess.run([CHECKER] + list(args), cwd=cwd, env=ENV, capture_output=True, text=True, timeout=60)
+    return subprocess.run([CHECKER] + list(args), cwd=cwd, env=GAME_ENV, capture_output=True, text=True, timeout=60)
 
 
 class Checker(unittest.TestCase):
@@ -21,8 +19,7 @@ class Checker(unittest.TestCase):
         warned = make_work_dir(self)
         with open(os.path.join(warned, "Pawn_Status_Info.txt"), "wb") as f:
             f.write("ポーン 1 歩 0 70000 8 6 4 3 2 0\n".encode("cp932"))
-        broken = make_work_dir(self)
-        os.remove(os.path.join(broken, "SwordCut.txt"))
+        broken = make_work_dir(self, missing=["SwordCut.txt"])
         return clean, warned, broken
 
     def test_exit_status_tells_clean_warned_and_not_starting(self):
@@ -47,7 +44,7 @@ class Checker(unittest.TestCase):
         self.assertEqual(result.returncode, 0)
         self.assertTrue(result.stdout.startswith("usage: console-rpg-check"))
         result = check("--version")
-        self.assertEqual((result.returncode, result.stdout), (0, "console-rpg-check %s\n" % project_version()))
+        self.assertEqual((result.returncode, result.stdout), (0, "console-rpg-check %s\n" % VERSION))
         for args in (["--no-such-option"], ["/no/such/folder"], [".", "."]):
             with self.subTest(args=args):
                 result = check(*args)
@@ -65,7 +62,7 @@ class Checker(unittest.TestCase):
         self.assertEqual(len(document["sheet"]["damage"]), 5 * 6)
         self.assertEqual(document["sheet"]["hero"]["name"], "勇者")
         self.assertEqual(len(document["map"]), 19)
-        self.assertIn("●", document["map"][8])
+        self.assertIn(HERO, document["map"][8])
 
         result = check("--json", broken)
         document = json.loads(result.stdout)

@@ -15,10 +15,9 @@ import tempfile
 import unittest
 import zipfile
 
-from harness import (BINARY, GAME_DATA, HERO, STATUS_FILES, WINDOWS_EXE, Tmux, built_package, columns_of,
-                     wait_for_file)
+from harness import (BUILD, GAME_DATA, HERO, SAMPLE_HERO, STATUS_FILES, WINDOWS_BUILD, Tmux, built_package,
+                     columns_of, environment, wait_for_file)
 
-BUILD = os.path.dirname(os.path.abspath(BINARY))
 DATA_FILES = sorted(STATUS_FILES + ["test.txt"])
 HERO_FILE = "Hero_Status_Info.txt"
 
@@ -78,12 +77,9 @@ class Launcher(unittest.TestCase):
         """Runs the launcher; returns its status, its output and where the stub ran (None if it did not)."""
         if os.path.exists(self.record):
             os.remove(self.record)
-        full_env = {"PATH": os.environ["PATH"], "HOME": self.home, "STUB_RECORD": self.record,
-                    "STUB_STATUS": str(status), "STUB_SIGNAL": signal_name}
-        full_env.update(env or {})
-        full_env = {k: v for k, v in full_env.items() if v is not None}
-        process = subprocess.Popen([self.launcher], cwd=cwd, env=full_env, stdin=subprocess.DEVNULL,
-                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        stub = {"HOME": self.home, "STUB_RECORD": self.record, "STUB_STATUS": str(status), "STUB_SIGNAL": signal_name}
+        process = subprocess.Popen([self.launcher], cwd=cwd, env=environment(stub, env, only_path=True),
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         out, err = process.communicate(timeout=30)
         ran_in = None
         if os.path.exists(self.record):
@@ -202,8 +198,8 @@ class Launcher(unittest.TestCase):
                     "cd %s && trap : INT; stty -g >%s/before; %s; echo $? >%s/rc; stty -g >%s/after"
                     % (elsewhere, results, self.launcher, results, results),
                     env={"HOME": self.home, "XDG_DATA_HOME": ""})
-        # The sample hero stands on row 8, column 30.
-        tmux.wait_for(lambda s: columns_of(s[8]).get(30) == HERO, what="the hero on the sample field")
+        column, row = SAMPLE_HERO
+        tmux.wait_for(lambda s: columns_of(s[row]).get(column) == HERO, what="the hero on the sample field")
         self.assertEqual(contents(self.default_folder), SAMPLES)
         tmux.send("C-c")
         self.assertEqual(wait_for_file(os.path.join(results, "rc")), "130")
@@ -256,7 +252,7 @@ class Packages(unittest.TestCase):
         self.assertIn("\nsamples='/usr/share/games/console-rpg'\n", launcher)
 
     def test_the_windows_zip_holds_both_programs_the_data_as_it_is_and_a_readme_with_crlf(self):
-        archive, facts = built_package(self, os.path.dirname(os.path.abspath(WINDOWS_EXE)), "console-rpg-%s-win64.zip")
+        archive, facts = built_package(self, WINDOWS_BUILD, "console-rpg-%s-win64.zip")
         top = "console-rpg-%s-win64/" % facts["version"]
         programs = ["console-rpg.exe"] + (["console-rpg-check.exe"] if facts["checker"] else [])
         with zipfile.ZipFile(archive) as z:

@@ -1,22 +1,12 @@
 """A newcomer's first minute: the field, the hero and the pawn on screen, and the notice."""
 
 import os
-import pty
-import select
 import socket
-import subprocess
 import time
 import unittest
 
-from harness import (BINARY, HERO, STATUS_FILES, Pty, Tmux, decoded_map, make_work_dir, overlay, start_on_pty,
-                     wait_for_file)
-
-NOTICE = [
-    "ファイルが存在しないため情報の初期化に失敗しました。",
-    "ファイルが実行ファイルと同じディレクトリ内にあるか確認してください。",
-    "ファイルが見つからない場合はもう一度ダウンロードしてください。",
-    " 30 秒後に強制終了しますので手動で閉じないでください。",
-]
+from harness import (BINARY, HERO, MEASURE, NOTICE, PAWN, STATUS_FILES, Pty, Tmux, expected_field, make_work_dir,
+                     start_on_pty, wait_for_file)
 
 
 def bind_socket(path):
@@ -28,12 +18,11 @@ class StartUp(unittest.TestCase):
     def test_field_hero_and_pawn_are_drawn_at_their_places(self):
         work = make_work_dir(self)
         tmux = Tmux(self, "field", "cd %s && %s" % (work, BINARY))
-        screen = tmux.wait_for(lambda s: HERO in "".join(s) and "歩" in "".join(s), what="hero and pawn")
-        expected = decoded_map(os.path.join(work, "test.txt"))
-        expected[3] = overlay(expected[3], 8, "歩")   # the pawn, always at column 8, row 3
-        expected[8] = overlay(expected[8], 30, HERO + " ")  # the hero's stored place
+        screen = tmux.wait_for(lambda s: HERO in "".join(s) and PAWN in "".join(s), what="hero and pawn")
+        # The pawn at its start, the hero at its stored place.
+        expected = expected_field(map_path=os.path.join(work, "test.txt"))
         for row in range(19):
-            self.assertEqual(screen[row].rstrip(), expected[row].rstrip(), "row %d" % row)
+            self.assertEqual(screen[row].rstrip(), expected[row], "row %d" % row)
         for row in range(19, 25):
             self.assertEqual(screen[row].strip(), "", "row %d" % row)
 
@@ -41,13 +30,12 @@ class StartUp(unittest.TestCase):
         # Two files in turn: the first loader and the last one.
         for missing in (STATUS_FILES[0], STATUS_FILES[-1]):
             with self.subTest(missing=missing):
-                work = make_work_dir(self)
-                os.remove(os.path.join(work, missing))
+                work = make_work_dir(self, missing=[missing])
                 result = os.path.join(work, "result")
                 # What the shell would read after the game: keys typed during the notice must not be there.
                 tmux = Tmux(self, "notice", "cd %s && stty -g > before && echo before-the-game && python3 %s %s %s; "
                             "stty -g > after; read -t 0.3 typed; echo \"[$typed]\" > typed.tmp; mv typed.tmp typed" % (
-                                work, os.path.join(os.path.dirname(__file__), "measure.py"), result, BINARY))
+                                work, MEASURE, result, BINARY))
                 screen = tmux.wait_for(lambda s: NOTICE[3] in "\n".join(s), what="the notice")
                 start = screen.index("before-the-game")
                 self.assertEqual(screen[start + 1:start + 5], NOTICE)
@@ -80,8 +68,7 @@ class StartUp(unittest.TestCase):
         for what, make in makers.items():
             for name in ("Flame.txt", "test.txt"):
                 with self.subTest(what=what, file=name):
-                    work = make_work_dir(self)
-                    os.remove(os.path.join(work, name))
+                    work = make_work_dir(self, missing=[name])
                     make(os.path.join(work, name))
                     terminal = Pty(self)
                     process = start_on_pty(self, work, terminal)
@@ -92,27 +79,16 @@ class StartUp(unittest.TestCase):
                         self.assertIsNone(process.poll(), "the notice waits its 30 seconds")
 
     def test_a_missing_map_ends_at_once_writing_nothing(self):
-        work = make_work_dir(self)
-        os.remove(os.path.join(work, "test.txt"))
-        master, slave = pty.openpty()
+        work = make_work_dir(self, missing=["test.txt"])
+        terminal = Pty(self)
         started = time.monotonic()
-        process = subprocess.Popen([BINARY], cwd=work, stdin=slave, stdout=slave, stderr=slave)
-        os.close(slave)
+        process = start_on_pty(self, work, terminal)
         status = process.wait(timeout=5)
         elapsed = time.monotonic() - started
-        output = b""
-        while select.select([master], [], [], 0.2)[0]:
-            try:
-                chunk = os.read(master, 4096)
-            except OSError:
-                break
-            if not chunk:
-                break
-            output += chunk
-        os.close(master)
+        time.sleep(0.2)  # for anything the game wrote to reach the reader
         self.assertEqual(status, 255)
         self.assertLess(elapsed, 1.0)
-        self.assertEqual(output, b"")
+        self.assertEqual(terminal.received(), b"")
 
 
 if __name__ == "__main__":

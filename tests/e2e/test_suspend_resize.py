@@ -1,13 +1,12 @@
 """Suspend and resume, resizing, a terminal that goes away and input that ends."""
 
 import os
-import subprocess
 import time
 import unittest
 
-from harness import BINARY, GAME_DATA, HERO, Tmux, decoded_map, find_in, game_pid, make_work_dir, overlay
+from harness import (BINARY, HERO, PAWN, PAWN_START, SAMPLE_HERO, Tmux, expected_field, find_in, game_pid,
+                     make_work_dir, poll)
 
-PAWN = "歩"
 SUSPENDS = 20
 
 
@@ -15,13 +14,6 @@ def cpu_seconds(pid):
     with open("/proc/%d/stat" % pid) as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-
-
-def expected_field(hero_at):
-    rows = decoded_map(os.path.join(GAME_DATA, "test.txt"))
-    rows[3] = overlay(rows[3], 8, PAWN)
-    rows[hero_at[1]] = overlay(rows[hero_at[1]], hero_at[0], HERO + " ")
-    return [row.rstrip() for row in rows]
 
 
 class Suspend(unittest.TestCase):
@@ -39,8 +31,7 @@ class Suspend(unittest.TestCase):
                 self.suspend_and_resume(name, launch)
 
     def suspend_and_resume(self, name, launch):
-        work = make_work_dir(self)
-        os.symlink(BINARY, os.path.join(work, "console-rpg"))
+        work = make_work_dir(self, game_link=True)
         with open(os.path.join(work, "Makefile"), "w") as f:
             f.write("run:\n\tcd . && ./console-rpg\n")
         tmux = Tmux(self, "suspend-" + name.replace(" ", ""),
@@ -63,7 +54,7 @@ class Suspend(unittest.TestCase):
             self.assertEqual([line for line in screen if command in line], ["$ " + command],
                              "the command line shows once, as typed, after suspend %d" % n)
             tmux.send("fg", "Enter")
-            screen = tmux.wait_for(lambda s: find_in(s, HERO) == hero and find_in(s, PAWN) == (8, 3),
+            screen = tmux.wait_for(lambda s: find_in(s, HERO) == hero and find_in(s, PAWN) == PAWN_START,
                                    what="the repaint after resume %d" % n)
             self.assertEqual([row.rstrip() for row in screen[:19]], expected_field(hero), "resume %d" % n)
         with open(os.path.join(work, "before")) as f:
@@ -77,32 +68,29 @@ class Resize(unittest.TestCase):
     def test_a_small_terminal_shows_the_size_needed_and_the_field_comes_back(self):
         work = make_work_dir(self)
         tmux = Tmux(self, "resize", "cd %s && exec %s" % (work, BINARY))
-        tmux.wait_for(lambda s: find_in(s, HERO) == (30, 8), what="the field")
+        tmux.wait_for(lambda s: find_in(s, HERO) == SAMPLE_HERO, what="the field")
         for width, height in [(40, 12), (53, 25), (80, 19)]:
-            tmux._tmux("resize-window", "-x", str(width), "-y", str(height))
+            tmux.resize(width, height)
             screen = tmux.wait_for(lambda s: any("54x20" in line and "%dx%d" % (width, height) in line
                                                  for line in s), what="the size notice at %dx%d" % (width, height))
             self.assertNotIn(HERO, "".join(screen))
             self.assertEqual(len([line for line in screen if line.strip()]), 1, "one short line, nothing else")
-        tmux._tmux("resize-window", "-x", "80", "-y", "25")
-        screen = tmux.wait_for(lambda s: find_in(s, HERO) == (30, 8), what="the field back")
-        self.assertEqual([row.rstrip() for row in screen[:19]], expected_field((30, 8)))
-        tmux._tmux("resize-window", "-x", "54", "-y", "20")
-        screen = tmux.wait_for(lambda s: find_in(s, HERO) == (30, 8), what="the field at 54x20")
-        self.assertEqual([row.rstrip() for row in screen[:19]], expected_field((30, 8)))
+        for width, height in [(80, 25), (54, 20)]:
+            tmux.resize(width, height)
+            screen = tmux.wait_for(lambda s: find_in(s, HERO) == SAMPLE_HERO,
+                                   what="the field back at %dx%d" % (width, height))
+            self.assertEqual([row.rstrip() for row in screen[:19]], expected_field())
 
 
 class Endings(unittest.TestCase):
     def test_closing_the_terminal_ends_the_game_promptly(self):
         work = make_work_dir(self)
         tmux = Tmux(self, "hangup", "cd %s && %s; sleep 60" % (work, BINARY))
-        tmux.wait_for(lambda s: find_in(s, HERO) == (30, 8), what="the field")
+        tmux.wait_for(lambda s: find_in(s, HERO) == SAMPLE_HERO, what="the field")
         pid = game_pid(tmux.pane_pid())
         self.assertIsNotNone(pid)
-        tmux._tmux("kill-server", check=False)
-        deadline = time.monotonic() + 2
-        while os.path.exists("/proc/%d" % pid) and time.monotonic() < deadline:
-            time.sleep(0.02)
+        tmux.kill_server()
+        poll(lambda: not os.path.exists("/proc/%d" % pid), timeout=2)
         self.assertFalse(os.path.exists("/proc/%d" % pid), "the game outlived its terminal")
 
     def test_input_that_ends_never_makes_the_loop_spin(self):
@@ -112,8 +100,7 @@ class Endings(unittest.TestCase):
                 tmux = Tmux(self, name, "cd %s && exec %s %s" % (work, BINARY, source))
                 hero = (28, 8) if name == "pipe" else (30, 8)
                 tmux.wait_for(lambda s: find_in(s, HERO) == hero, what="the field")
-                pid = int(subprocess.run(["pgrep", "-f", "-n", "^%s" % BINARY], capture_output=True,
-                                         text=True).stdout.split()[0])
+                pid = tmux.pane_pid()  # the game itself, the pane's shell having made way for it
                 time.sleep(0.5)  # past the end of the input
                 before = cpu_seconds(pid)
                 time.sleep(3)

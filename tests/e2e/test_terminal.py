@@ -2,7 +2,6 @@
 
 import os
 import signal
-import tempfile
 import threading
 import time
 import unittest
@@ -23,8 +22,7 @@ class TerminalRestore(unittest.TestCase):
         # stays so the pane's state is read from a live pane.
         command = ("cd %s && ulimit -c 0 && trap : INT QUIT && stty -g > before && echo shell-marker && "
                    "./console-rpg; echo $? > rc.tmp && stty -g > after && mv rc.tmp rc; sleep 60") % work
-        tmux = Tmux(self, name, command)
-        return tmux
+        return Tmux(self, name, command)
 
     def check_restored(self, tmux, work, expected_status):
         status = wait_for_file(os.path.join(work, "rc"))
@@ -39,8 +37,7 @@ class TerminalRestore(unittest.TestCase):
         self.assertNotIn(HERO, screen)
 
     def start_field(self, name):
-        work = make_work_dir(self)
-        os.symlink(os.environ.get("CONSOLE_RPG", ""), os.path.join(work, "console-rpg"))
+        work = make_work_dir(self, game_link=True)
         tmux = self.start(name, work)
         tmux.wait_for(lambda s: HERO in "".join(s), what="the field")
         self.assertEqual(tmux.query("#{alternate_on}"), "1")
@@ -61,11 +58,7 @@ class TerminalRestore(unittest.TestCase):
     def test_ctrl_c_ends_the_game_at_once_after_a_huge_paste(self):
         # A paste that filled the terminal's input buffer used to hold Ctrl+C back behind it.
         work, tmux, pid = self.start_field("paste")
-        with tempfile.NamedTemporaryFile(suffix=".paste") as paste:
-            paste.write(b"\x1b[D\x1b[C" * (2 * 1024 * 1024 // 6))
-            paste.flush()
-            tmux._tmux("load-buffer", "-b", "flood", paste.name)
-        tmux._tmux("paste-buffer", "-r", "-b", "flood")
+        tmux.paste(b"\x1b[D\x1b[C" * (2 * 1024 * 1024 // 6))
         tmux.send("C-c")
         sent = time.monotonic()
         status = wait_for_file(os.path.join(work, "rc"), timeout=10)
@@ -74,9 +67,7 @@ class TerminalRestore(unittest.TestCase):
         self.check_restored(tmux, work, 130)
 
     def test_the_fatal_stops_restore_the_terminal(self):
-        work = make_work_dir(self)
-        os.symlink(os.environ.get("CONSOLE_RPG", ""), os.path.join(work, "console-rpg"))
-        os.remove(os.path.join(work, "test.txt"))
+        work = make_work_dir(self, missing=["test.txt"], game_link=True)
         tmux = self.start("nomap", work)
         self.check_restored(tmux, work, 255)
 

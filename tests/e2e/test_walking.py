@@ -4,9 +4,7 @@ import os
 import time
 import unittest
 
-from harness import BINARY, HERO, Tmux, find_in, make_work_dir
-
-PAWN = "歩"
+from harness import BINARY, HERO, PAWN, Tmux, find_in, make_work_dir
 
 
 def place_hero(work, x, y):

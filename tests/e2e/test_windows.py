@@ -18,34 +18,23 @@ import time
 import unittest
 import zipfile
 
-from harness import (HERO, STATUS_FILES, WINDOWS_EXE as EXE, Tmux, built_package, decoded_map, find_in,
-                     make_work_dir, overlay)
-
-ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-# The prefix lives beside the build it serves: made on the first run, reused after.
-PREFIX = os.environ.get("CONSOLE_RPG_WINEPREFIX", os.path.join(os.path.dirname(EXE), "wine-prefix"))
-
-PAWN = "歩"
-NOTICE = [
-    "ファイルが存在しないため情報の初期化に失敗しました。",
-    "ファイルが実行ファイルと同じディレクトリ内にあるか確認してください。",
-    "ファイルが見つからない場合はもう一度ダウンロードしてください。",
-    " 30 秒後に強制終了しますので手動で閉じないでください。",
-]
+from harness import (GAME_DATA, HERO, NOTICE, PAWN, STATUS_FILES, WALL, WINDOWS_BUILD, WINDOWS_EXE as EXE,
+                     WINE_PREFIX, Tmux, built_package, decoded_map, environment, expected_field, find_in,
+                     make_work_dir, plant_in_map, poll)
 
 # Making a prefix takes a while on the first run, and wine shares the machine with other tests.
 PREFIX_TIMEOUT = 240
 START_TIMEOUT = 90
 STATUS = re.compile(r"^status=(-?\d+)$")
+# No Mono or Gecko installers, no desktop menu entries, no display: a console program needs none.
+WINE = {"WINEPREFIX": WINE_PREFIX, "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
+        "DISPLAY": None, "WAYLAND_DISPLAY": None}
 
 
-def wine_env():
-    env = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all",
-               # No Mono or Gecko installers, no desktop menu entries: a console program needs none.
-               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
-    for name in ("DISPLAY", "WAYLAND_DISPLAY"):
-        env.pop(name, None)
-    return env
+def run_wine(work):
+    """console-rpg.exe run by wine with no console: standard output a pipe, as from a script."""
+    return subprocess.run(["wine", "console-rpg.exe"], cwd=work, env=environment(WINE), stdin=subprocess.DEVNULL,
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=120)
 
 
 def shown(line):
@@ -63,37 +52,31 @@ class WindowsBuild(unittest.TestCase):
     def setUpClass(cls):
         if not os.path.isfile(EXE):
             raise AssertionError("no Windows build at %s: run `make windows`" % EXE)
-        env = wine_env()
+        env = environment(WINE)
         subprocess.run(["wineboot", "--init"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=PREFIX_TIMEOUT, check=True)
         # Every test starts from no wine process of this prefix, whatever an earlier run left.
         subprocess.run(["wineserver", "-k"], env=env, timeout=PREFIX_TIMEOUT, check=False)
 
     def setUp(self):
-        self.addCleanup(subprocess.run, ["wineserver", "-k"], env=wine_env(), check=False,
+        self.addCleanup(subprocess.run, ["wineserver", "-k"], env=environment(WINE), check=False,
                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def work_dir(self, missing=()):
-        work = make_work_dir(self)
-        for name in missing:
-            os.remove(os.path.join(work, name))
-        with open(EXE, "rb") as source, open(os.path.join(work, "console-rpg.exe"), "wb") as copy:
-            copy.write(source.read())
+        work = make_work_dir(self, missing)
+        shutil.copyfile(EXE, os.path.join(work, "console-rpg.exe"))
         return work
 
     def console(self, name, work):
         """wine's console host in a pane, at a cmd prompt that has shown it takes keys."""
-        tmux = Tmux(self, "win-" + name, "cd %s && exec wine cmd" % work, env=wine_env())
+        tmux = Tmux(self, "win-" + name, "cd %s && exec wine cmd" % work, env=WINE)
         deadline = time.monotonic() + START_TIMEOUT
         while time.monotonic() < deadline:
             tmux.send("echo wine-ready", "Enter")
-            try_until = time.monotonic() + 5
-            while time.monotonic() < try_until:
-                if "wine-ready" in [line.strip() for line in tmux.screen()]:
-                    tmux.send("cls", "Enter")
-                    tmux.wait_for(lambda s: "wine-ready" not in "".join(s), what="a clear console")
-                    return tmux
-                time.sleep(0.1)
+            if poll(lambda: "wine-ready" in [line.strip() for line in tmux.screen()], timeout=5, interval=0.1):
+                tmux.send("cls", "Enter")
+                tmux.wait_for(lambda s: "wine-ready" not in "".join(s), what="a clear console")
+                return tmux
         self.fail("wine's console took no command; screen was:\n%s" % "\n".join(tmux.screen()))
 
     def status_after(self, tmux, timeout):
@@ -119,9 +102,8 @@ class WindowsBuild(unittest.TestCase):
         """console-rpg.exe started in work, up to its field with the hero and the pawn; the console."""
         tmux = self.console(name, work)
         tmux.send("console-rpg.exe", "Enter")
-        expected = decoded_map(os.path.join(work, "test.txt"))
-        expected[3] = overlay(expected[3], 8, PAWN)   # the pawn, always at column 8, row 3
-        expected[8] = overlay(expected[8], 30, HERO)  # the hero's stored place
+        # The pawn at its start, the hero at its stored place.
+        expected = expected_field(map_path=os.path.join(work, "test.txt"))
         tmux.wait_for(lambda s: [shown(line) for line in s[:19]] == [shown(line) for line in expected],
                       timeout=START_TIMEOUT, what="the field with the hero and the pawn")
         return tmux
@@ -138,7 +120,7 @@ class WindowsBuild(unittest.TestCase):
         self.assertIn(PAWN, tmux.screen()[3], "the pawn, far from the hero, stays put")
 
     def test_the_release_zip_unpacked_plays_from_its_own_folder(self):
-        archive, _ = built_package(self, os.path.dirname(EXE), "console-rpg-%s-win64.zip")
+        archive, _ = built_package(self, WINDOWS_BUILD, "console-rpg-%s-win64.zip")
         unpacked = tempfile.mkdtemp(prefix="console-rpg-zip-")
         self.addCleanup(shutil.rmtree, unpacked, True)
         with zipfile.ZipFile(archive) as z:
@@ -148,17 +130,12 @@ class WindowsBuild(unittest.TestCase):
 
     def test_control_bytes_in_the_map_are_drawn_as_placeholders_never_obeyed(self):
         work = self.work_dir()
-        path = os.path.join(work, "test.txt")
-        with open(path, "rb") as f:
-            data = bytearray(f.read())
         # Bell, backspace, carriage return, escape, tab and delete, where row 5 is open ground.
         controls = b"\x07\x08\x0d\x1b\x09\x7f"
-        data[5 * 54 + 2:5 * 54 + 2 + len(controls)] = controls
-        with open(path, "wb") as f:
-            f.write(data)
+        plant_in_map(work, 2, 5, controls)
         tmux = self.console("controls", work)
         tmux.send("console-rpg.exe", "Enter")
-        expected = shown(decoded_map(os.path.join(ROOT, "game", "test.txt"))[5])
+        expected = shown(decoded_map(os.path.join(GAME_DATA, "test.txt"))[5])
         expected = expected[:1] + "?" * len(controls) + expected[1:]
         tmux.wait_for(lambda s: HERO in s[8] and shown(s[5]) == expected, timeout=START_TIMEOUT,
                       what="row 5 with a placeholder for each control byte")
@@ -193,14 +170,12 @@ class WindowsBuild(unittest.TestCase):
 
     def run_piped(self, work, result):
         started = time.monotonic()
-        process = subprocess.run(["wine", "console-rpg.exe"], cwd=work, env=wine_env(), stdin=subprocess.DEVNULL,
-                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=120)
+        process = run_wine(work)
         result.update(status=process.returncode, output=process.stdout, elapsed=time.monotonic() - started)
 
     def test_a_missing_map_ends_at_once_with_status_minus_1_drawing_nothing(self):
         work = self.work_dir(missing=["test.txt"])
-        process = subprocess.run(["wine", "console-rpg.exe"], cwd=work, env=wine_env(), stdin=subprocess.DEVNULL,
-                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=120)
+        process = run_wine(work)
         self.assertEqual(process.returncode, 255)
         self.assertEqual(process.stdout, b"")
 
@@ -208,7 +183,7 @@ class WindowsBuild(unittest.TestCase):
         tmux.send("console-rpg.exe", "Enter")
         self.assertEqual(self.status_after(tmux, timeout=START_TIMEOUT), -1)
         screen = "".join(tmux.screen())
-        self.assertNotIn("＃", screen)
+        self.assertNotIn(WALL, screen)
         self.assertNotIn(HERO, screen)
 
 
