@@ -2,6 +2,7 @@
 // (platform/core/console.h) drawing as escape bytes, the terminal session
 // (modes, screens, signals) and the keys read from standard input.
 
+#include <poll.h>
 #include <sys/select.h>
 #include <time.h>
 #include <unistd.h>
@@ -133,6 +134,25 @@ void Poll_Input() {
     if (total == 0) Decoder_Tick(keys, static_cast<int>(elapsed > 1000 ? 1000 : elapsed));
 }
 
+// Before the game takes the screen over, a pause is the missing-file
+// notice's wait: keys typed meanwhile must not show on it or reach the shell
+// afterwards, so they are read and dropped as they come, and the suspend key
+// among them acts at once. Waiting on the input costs no more than sleeping.
+void Wait_Dropping_Keys(int milliseconds) {
+    Session_Hold_Keys();
+    Console_Flush(console);
+    const int64_t until = Monotonic_Ms() + milliseconds;
+    for (int64_t left = milliseconds; left > 0; left = until - Monotonic_Ms()) {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        const int ready = input_ended ? poll(nullptr, 0, static_cast<int>(left))
+                                      : poll(&input, 1, static_cast<int>(left));
+        if (ready == 0) return;
+        if (ready > 0) Poll_Input();
+        // Woken by a key, Ctrl+Z or a continue: take the terminal back if need be.
+        Console_Flush(console);
+    }
+}
+
 }  // namespace
 
 namespace platform {
@@ -152,12 +172,9 @@ int Take_Key() {
 
 void Pause_Ms(int milliseconds) {
     Console_Start(console);
-    // Before the game takes the screen over, a pause is the missing-file
-    // notice's wait: keys typed meanwhile must not show on it or reach the
-    // shell afterwards.
     if (!console.full_screen) {
-        Session_Hold_Keys();
-        Poll_Input();
+        Wait_Dropping_Keys(milliseconds);
+        return;
     }
     Console_Flush(console);
     if (milliseconds <= 0) return;
