@@ -81,7 +81,7 @@ class WindowsBuild(unittest.TestCase):
 
     def status_after(self, tmux, timeout):
         """The game's exit status as cmd reports it once it prompts again (keys typed while the game runs
-        are the game's, dropped as it ends)."""
+        are the game's, dropped as it ends), and the screen that shows it."""
         def prompt_back(screen):
             lines = [line.rstrip() for line in screen if line.strip()]
             started = max(i for i, line in enumerate(lines) if line.endswith(">console-rpg.exe"))
@@ -95,8 +95,8 @@ class WindowsBuild(unittest.TestCase):
             found[:] = [STATUS.match(line.strip()) for line in screen if STATUS.match(line.strip())]
             return bool(found)
 
-        tmux.wait_for(ended, timeout=timeout, what="the game's exit status")
-        return int(found[0].group(1))
+        screen = tmux.wait_for(ended, timeout=timeout, what="the game's exit status")
+        return int(found[0].group(1)), "\n".join(screen)
 
     def play_until_the_field_shows(self, name, work):
         """console-rpg.exe started in work, up to its field with the hero and the pawn; the console."""
@@ -157,7 +157,8 @@ class WindowsBuild(unittest.TestCase):
         start = lines.index(NOTICE[0])
         self.assertEqual(lines[start:start + 4], NOTICE)
         tmux.send("echo typed-during-the-notice", "Enter")
-        self.assertEqual(self.status_after(tmux, timeout=45), -1)
+        status, screen = self.status_after(tmux, timeout=45)
+        self.assertEqual(status, -1, screen)
         self.assertGreater(time.monotonic() - seen, 25, "the game ended long before 30 seconds")
         self.assertIn(NOTICE[0], [line.rstrip() for line in tmux.screen()], "the notice stays readable")
         self.assertNotIn("typed-during-the-notice", [line.strip() for line in tmux.screen()],
@@ -181,7 +182,8 @@ class WindowsBuild(unittest.TestCase):
 
         tmux = self.console("nomap", work)
         tmux.send("console-rpg.exe", "Enter")
-        self.assertEqual(self.status_after(tmux, timeout=START_TIMEOUT), -1)
+        status, screen = self.status_after(tmux, timeout=START_TIMEOUT)
+        self.assertEqual(status, -1, screen)
         screen = "".join(tmux.screen())
         self.assertNotIn(WALL, screen)
         self.assertNotIn(HERO, screen)
