@@ -183,6 +183,13 @@ class WindowsBuild(unittest.TestCase):
         tmux = self.console("nomap", work)
         tmux.send("console-rpg.exe", "Enter")
         status, screen = self.status_after(tmux, timeout=START_TIMEOUT)
+        if status == 9009:
+            # cmd's own "not recognized", never the game's: once (1 run in about 12), on a fresh prefix
+            # under load, wine's console garbled the typed line. The game is asked once more.
+            tmux.send("cls", "Enter")
+            tmux.wait_for(lambda s: not any(STATUS.match(line.strip()) for line in s), what="a clear console")
+            tmux.send("console-rpg.exe", "Enter")
+            status, screen = self.status_after(tmux, timeout=START_TIMEOUT)
         self.assertEqual(status, -1, screen)
         screen = "".join(tmux.screen())
         self.assertNotIn(WALL, screen)
