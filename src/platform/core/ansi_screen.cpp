@@ -88,9 +88,4 @@ Screen_Operations Ansi_Operations(void (*enter_full_screen)(), void (*leave_full
     return {Place_Cursor, Write_Cells, New_Line, Clear, enter_full_screen, leave_full_screen, Send};
 }
 
-void Ansi_Append(std::string_view text) {
-    if (Room_Left(ansi.out) < text.size() && ansi.drain != nullptr) ansi.drain(ansi.out);
-    Append(ansi.out, text);
-}
-
 }  // namespace platform

@@ -28,7 +28,4 @@ Screen_Operations Ansi_Operations(void (*enter_full_screen)(), void (*leave_full
 inline constexpr std::string_view Ansi_Enter_Full_Screen = "\x1b[?1049h\x1b[?25l";
 inline constexpr std::string_view Ansi_Leave_Full_Screen = "\x1b[H\x1b[2J\x1b[?25h\x1b[?1049l";
 
-// Appends `text` as it stands, for bytes of a back end's own.
-void Ansi_Append(std::string_view text);
-
 }  // namespace platform

@@ -46,12 +46,6 @@ void Append(Output_Bytes& out, std::string_view text) {
     for (char c : text) out.data[out.length++] = static_cast<uint8_t>(c);
 }
 
-void Append_Number(Output_Bytes& out, int value) {
-    Sequence digits;
-    digits.Put_Number(value);
-    Append(out, digits.View());
-}
-
 void Append_Cursor_To(Output_Bytes& out, int row, int column) {
     if (column == 0) {
         Append_Sequence(out, row + 1, 0, false, 'H');

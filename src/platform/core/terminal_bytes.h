@@ -24,9 +24,6 @@ inline size_t Room_Left(const Output_Bytes& out) { return Output_Bytes::Capacity
 // sequence or character must never reach the terminal.
 void Append(Output_Bytes& out, std::string_view text);
 
-// A number in decimal, negative numbers as 0.
-void Append_Number(Output_Bytes& out, int value);
-
 // The escape sequences the renderer uses; coordinates are zero-based here and
 // one-based on the wire.
 void Append_Cursor_To(Output_Bytes& out, int row, int column);  // CUP

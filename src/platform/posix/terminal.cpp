@@ -34,10 +34,9 @@ constexpr int Most_Reads_Per_Poll = 64;
 
 void Start(Glyph_Table& glyphs);
 const Screen_Operations& Operations();
-Screen_Size Size();
 void Serve_Signals(Terminal_View& view, bool full_screen);
 
-constexpr Console_Backend Terminal_Backend = {Start, Operations, Size, Serve_Signals};
+constexpr Console_Backend Terminal_Backend = {Start, Operations, Query_Size, Serve_Signals};
 
 Console console{Terminal_Backend};
 Key_Decoder keys;
@@ -64,11 +63,6 @@ void Start(Glyph_Table& glyphs) {
 
 const Screen_Operations& Operations() { return Terminal_Operations; }
 
-Screen_Size Size() {
-    const Terminal_Size size = Query_Size();
-    return {size.columns, size.rows};
-}
-
 // Acts on what the signal handlers recorded, outside of them.
 void Serve_Signals(Terminal_View& view, bool full_screen) {
     if (Take_Continue_Notice()) {
@@ -76,7 +70,7 @@ void Serve_Signals(Terminal_View& view, bool full_screen) {
         View_Invalidate(view);
     }
     if (full_screen && (Take_Resize_Notice() || view.repaint_pending)) {
-        const Terminal_Size size = Query_Size();
+        const Screen_Size size = Query_Size();
         View_Resize(view, size.columns, size.rows);
     }
 }
@@ -85,12 +79,6 @@ void Serve_Signals(Terminal_View& view, bool full_screen) {
 
 bool input_ended = false;
 int64_t last_poll_ms = -1;
-
-int64_t Monotonic_Ms() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
-}
 
 bool Input_Ready() {
     fd_set readable;

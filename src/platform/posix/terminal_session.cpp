@@ -50,12 +50,6 @@ constexpr int Leave_Wait_Ms = 100;
 
 // ---- Async-signal-safe helpers ----------------------------------------------
 
-int64_t Monotonic_Ms() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
-}
-
 // write() until everything is written, the deadline passes (-1: none) or,
 // when asked, a suspension cuts the frame short. Nothing but write, poll and
 // the clock, so a signal handler may call it.
@@ -286,6 +280,12 @@ void Apply(int wanted) {
 
 }  // namespace
 
+int64_t Monotonic_Ms() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
+
 void Session_Init() {
     input_is_terminal = isatty(STDIN_FILENO) == 1;
     output_is_terminal = isatty(STDOUT_FILENO) == 1;
@@ -330,7 +330,7 @@ void Session_Reclaim() {
 bool Take_Continue_Notice() { return Take(continued); }
 bool Take_Resize_Notice() { return Take(resized); }
 
-Terminal_Size Query_Size() {
+platform::Screen_Size Query_Size() {
     for (int descriptor : {STDOUT_FILENO, STDIN_FILENO}) {
         winsize size{};
         if (ioctl(descriptor, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0) {

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/core/console.h"
+
 namespace posix_terminal {
 
 // Checks which standard streams are terminals. Writes nothing.
@@ -46,12 +48,11 @@ bool Take_Resize_Notice();
 // Puts the terminal back into the state the game last asked for.
 void Session_Reclaim();
 
-struct Terminal_Size {
-    int columns;
-    int rows;
-};
 // The terminal's size, or 80 x 24 when no terminal reports one.
-Terminal_Size Query_Size();
+platform::Screen_Size Query_Size();
+
+// Milliseconds on a clock that never jumps. Async-signal-safe.
+int64_t Monotonic_Ms();
 
 // Writes everything, retrying after signals and partial writes. Output to a
 // terminal that has gone away is dropped.

@@ -21,8 +21,6 @@ using namespace win32_screen;
 
 void Start(Glyph_Table& glyphs);
 
-Screen_Size Size() { return Query_Size(); }
-
 // A console whose buffer was resized is drawn again, as a resized terminal
 // is; below the field's size a short notice stands in.
 void Serve_Resize(Terminal_View& view, bool full_screen) {
@@ -31,7 +29,7 @@ void Serve_Resize(Terminal_View& view, bool full_screen) {
     View_Resize(view, size.columns, size.rows);
 }
 
-constexpr Console_Backend Windows_Backend = {Start, Drawing_Operations, Size, Serve_Resize};
+constexpr Console_Backend Windows_Backend = {Start, Drawing_Operations, Query_Size, Serve_Resize};
 
 Console console{Windows_Backend};
 
