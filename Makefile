@@ -130,7 +130,7 @@ package: deps-build windows
 	@cat $(BUILD)/lintian.txt; ! grep ' hardening-' $(BUILD)/lintian.txt >/dev/null || { echo "lintian: not hardened"; exit 1; }
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target programs
 	rm -f $(WINDOWS_BUILD)/console-rpg-*-win64.zip
-	cd $(WINDOWS_BUILD) && cpack
+	cd $(WINDOWS_BUILD) && TZ=UTC0 cpack # a zip's times are local: the same zone everywhere
 
 # ---- Release builds: hardened and reproducible ---------------------------------
 #

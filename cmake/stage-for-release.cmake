@@ -12,6 +12,11 @@ foreach(file ${staged})
   endif()
 endforeach()
 
+# Modes as an install wants them whatever the umask of the one who builds: the
+# folders CPack makes on its own way to the staged files follow the umask.
+# Folders and programs 755, every other file 644.
+execute_process(COMMAND chmod -R u=rwX,go=rX "${CPACK_TEMPORARY_DIRECTORY}" COMMAND_ERROR_IS_FATAL ANY)
+
 # Every file and folder packed gets the time SOURCE_DATE_EPOCH names, the last
 # commit's, rather than when it was built or checked out, so that the archive
 # is the same whenever it is made. (CPack's Debian package takes that time by
