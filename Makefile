@@ -125,12 +125,12 @@ package: deps-build windows
 	cmake -S . -B $(BUILD) $(RELEASE_CMAKE_FLAGS) >/dev/null
 	cmake --build $(BUILD) -j$(JOBS) --target programs
 	rm -f $(BUILD)/console-rpg_*.deb
-	cd $(BUILD) && cpack
+	cd $(BUILD) && umask 022 && cpack # the modes of the members of a .deb follow the umask
 	lintian -I --fail-on error,warning $(BUILD)/console-rpg_*.deb >$(BUILD)/lintian.txt || { cat $(BUILD)/lintian.txt; exit 1; }
 	@cat $(BUILD)/lintian.txt; ! grep ' hardening-' $(BUILD)/lintian.txt >/dev/null || { echo "lintian: not hardened"; exit 1; }
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target programs
 	rm -f $(WINDOWS_BUILD)/console-rpg-*-win64.zip
-	cd $(WINDOWS_BUILD) && TZ=UTC0 cpack # a zip's times are local: the same zone everywhere
+	cd $(WINDOWS_BUILD) && TZ=UTC0 cpack # a zip's times are local times: one zone for all
 
 # ---- Release builds: hardened and reproducible ---------------------------------
 #
