@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 # Release builds that do not depend on where or when they were made, so that
 # anyone can rebuild a release from its source and get the same bytes (`make
 # repro-check`), and Windows programs as hardened as the native ones allow. The

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 # Run by CPack on the staged files before it packs them (CPACK_PRE_BUILD_SCRIPTS
 # in cmake/release.cmake).
 
