@@ -21,8 +21,7 @@ std::string Made_Safe(std::string_view bytes);
 
 // Made_Safe, cut to at most `limit` columns at a character boundary, with
 // "..." when cut, in single quotes: how messages quote the data.
-inline constexpr size_t Quote_Columns = 32;
-std::string Quoted(std::string_view bytes, size_t limit = Quote_Columns);
+std::string Quoted(std::string_view bytes, size_t limit = 32);
 
 // Where the first byte that is no character lies, or npos.
 size_t First_Non_Character(std::string_view bytes);

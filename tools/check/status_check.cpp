@@ -207,21 +207,23 @@ std::string Length_Of(const Token_Look& token) {
     return (token.length_known ? "" : "more than ") + std::to_string(token.length) + " bytes";
 }
 
-bool Cut_When_Quoted(const Token_Look& token) {
-    return !token.length_known || token.length > static_cast<long>(Quote_Columns);
-}
+// Tokens other than names are quoted to this many columns: enough to know
+// one by, and short enough that a finding quoting one, with the list of
+// fields it leaves unread, stays one line of under 300 bytes.
+constexpr size_t Token_Columns = 16;
 
 // A token as a message quotes it: when it is cut, with its whole length.
 std::string Token_Quoted(const Token_Look& token) {
-    return Quoted(token.head) + (Cut_When_Quoted(token) ? " (" + Length_Of(token) + ")" : "");
+    const bool cut = !token.length_known || token.length > static_cast<long>(Token_Columns);
+    return Quoted(token.head, Token_Columns) + (cut ? " (" + Length_Of(token) + ")" : "");
 }
 
 // A number as written, its `digits` bytes as they stand, unless there are
 // too many to show whole.
 std::string Number_Shown(const Token_Look& token, long digits) {
     const std::string written = token.head.substr(0, static_cast<size_t>(std::max(digits, 0L)));
-    if (digits <= static_cast<long>(Quote_Columns)) return written;
-    return Quoted(written) + " (" + std::to_string(digits) + " bytes)";
+    if (digits <= static_cast<long>(Token_Columns)) return written;
+    return Quoted(written, Token_Columns) + " (" + std::to_string(digits) + " bytes)";
 }
 
 struct Report {
