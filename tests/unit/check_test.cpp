@@ -44,6 +44,12 @@ std::string Map_With_Lines(const std::vector<std::pair<int, std::string>>& chang
 
 std::string Map_With_Line(int line, const std::string& text) { return Map_With_Lines({{line, text}}); }
 
+std::string Repeated(const std::string& text, int count) {
+    std::string repeated;
+    for (int i = 0; i < count; ++i) repeated += text;
+    return repeated;
+}
+
 // The clean map with bytes written over a line from a column on.
 std::string Map_With(int line, int column, const std::string& bytes) {
     return Map_With_Line(line, Map_Line(line).replace(static_cast<size_t>(column), bytes.size(), bytes));
@@ -131,8 +137,8 @@ const Finding_Case Finding_Cases[] = {
      "leaves attack, defense, stat4, stat5, stat6, rating, exp, level, aux, group3[0..2], group4[0..4], group5[0..5], x "
      "and y at 0",
      1},
-    {Hero_File_Name, "Hero " + std::string(300, 'x') + " 15",  // the longest finding a status file can give
-     "Hero_Status_Info.txt:1:6: warning: 'xxxxxxxxxxxxxxxx...' (300 bytes) is not a number: the game stops reading "
+    {Hero_File_Name, "Hero " + Repeated("\x83\x41", 300) + " 15",  // アア...: the longest finding there can be
+     "Hero_Status_Info.txt:1:6: warning: 'アアアアアアアア...' (600 bytes) is not a number: the game stops reading "
      "after 1 of its 27 values, and leaves hp, attack, defense, stat4, stat5, stat6, rating, exp, level, aux, "
      "group3[0..2], group4[0..4], group5[0..5], x and y at 0",
      1},
