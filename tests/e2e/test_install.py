@@ -16,8 +16,8 @@ import threading
 import unittest
 import zipfile
 
-from harness import (BUILD, GAME_DATA, HERO, SAMPLE_HERO, STATUS_FILES, WINDOWS_BUILD, Tmux, built_package,
-                     columns_of, environment, wait_for_file)
+from harness import (BUILD, GAME_DATA, HERO, SAMPLE_HERO, STATUS_FILES, VERSION, WINDOWS_BUILD, Tmux,
+                     built_package, columns_of, environment, wait_for_file)
 
 DATA_FILES = sorted(STATUS_FILES + ["test.txt"])
 HERO_FILE = "Hero_Status_Info.txt"
@@ -149,6 +149,14 @@ class Launcher(unittest.TestCase):
                     self.assertEqual(self.launch(here, env), (0, b"", folder), run)
                     self.assertEqual(contents(folder), SAMPLES, run)
                 self.assertEqual(os.listdir(here), ["test.txt"])
+        with self.subTest("a umask that lets the group write: what the launcher makes is still the player's alone"):
+            shutil.rmtree(os.path.join(self.home, ".local"))
+            umask = os.umask(0o002)
+            try:
+                self.assertEqual(self.launch(self.scratch), (0, b"", self.default_folder))
+            finally:
+                os.umask(umask)
+            self.assertEqual(contents(self.default_folder), SAMPLES)
 
     def test_a_file_the_player_has_is_never_replaced_and_only_dead_fills_leftovers_go(self):
         self.stub_the_game()
@@ -203,6 +211,20 @@ class Launcher(unittest.TestCase):
             os.mkdir(os.path.join(folder, dead))
             self.assertEqual(self.launch(elsewhere), (0, b"", folder))
             self.assertTrue(os.path.isdir(os.path.join(folder, dead)))
+
+    def test_help_and_version_answer_as_installed_commands_do_and_start_nothing(self):
+        self.stub_the_game()
+        elsewhere = self.new_dir("elsewhere")
+        for args, first_line in [(["--help"], b"Usage: console-rpg [--help | --version]"),
+                                 (["--version"], b"console-rpg " + VERSION.encode())]:
+            with self.subTest(args[0]):
+                result = subprocess.run([self.launcher] + args, cwd=elsewhere, capture_output=True, timeout=30,
+                                        env=environment({"HOME": self.home, "STUB_RECORD": self.record}, only_path=True))
+                self.assertEqual((result.returncode, result.stderr), (0, b""))
+                self.assertEqual(result.stdout.split(b"\n")[0], first_line)
+                self.assertTrue(result.stdout.endswith(b"\n"))
+                self.assertFalse(os.path.exists(self.record), "the game was started")
+                self.assertFalse(os.path.exists(os.path.join(self.home, ".local")), "the player's folder was made")
 
     def test_the_game_status_and_signals_pass_through_untouched(self):
         self.stub_the_game()
@@ -277,6 +299,116 @@ class Launcher(unittest.TestCase):
         self.assertEqual(partial, {name: SAMPLES[name] for name in LAUNCHER_ORDER[:-2]})
         self.assertEqual(self.launch(elsewhere), (0, b"", self.default_folder))
         self.assertEqual(contents(self.default_folder), SAMPLES)
+
+    def test_a_data_folder_someone_else_could_change_is_refused_with_one_line(self):
+        self.stub_the_game()
+        elsewhere = self.new_dir("elsewhere")
+        mine = self.new_dir("mine")
+
+        # Each case: how to make the parent of the folder and the folder (either may be None: made by the
+        # launcher), and whether the launcher plays there. The folder is set up already (a hero file) or not.
+        def directory(mode=0o755, owner=None, files=None):
+            def make(path):
+                os.makedirs(path)
+                for name, data in (files or {}).items():
+                    with open(os.path.join(path, name), "wb") as f:
+                        f.write(data)
+                os.chmod(path, mode)
+                if owner is not None:
+                    os.chown(path, owner, owner)
+            return make
+
+        def link(target, owner=None):
+            def make(path):
+                os.symlink(target, path)
+                if owner is not None:
+                    os.lchown(path, owner, owner)
+            return make
+
+        set_up = {HERO_FILE: b"mine"}
+        cases = [
+            ("a folder everyone may write", None, directory(0o777), False),
+            ("a folder everyone may write, set up", None, directory(0o777, files=set_up), False),
+            ("a folder its group may write", None, directory(0o775), False),
+            ("a sticky folder everyone may write", None, directory(0o1777), False),
+            ("a parent everyone may write", directory(0o777), None, False),
+            ("a parent its group may write", directory(0o770), directory(0o700), False),
+            # Sticky, as /tmp is: nobody else may move the player's folder out of it.
+            ("a sticky parent everyone may write", directory(0o1777), None, True),
+            ("a folder that is a link of the player's to their own", None, link(mine), True),
+            ("a folder that is a broken link", None, link("nowhere"), False),
+            ("a folder that is a link to itself", None, link("console-rpg"), False),
+        ]
+        if AS_ROOT:
+            cases += [
+                ("a folder of another user", None, directory(owner=OTHER_USER), False),
+                ("a folder of another user, set up", None, directory(owner=OTHER_USER, files=set_up), False),
+                ("a parent of another user", directory(owner=OTHER_USER), directory(0o700), False),
+                ("a folder that is another user's link to the player's own", None, link(mine, OTHER_USER), False),
+            ]
+        for number, (what, make_parent, make_folder, plays) in enumerate(cases):
+            with self.subTest(what):
+                parent = os.path.join(self.scratch, "xdg-%d" % number)
+                (make_parent or directory())(parent)
+                folder = os.path.join(parent, "console-rpg")
+                if make_folder:
+                    make_folder(folder)
+                before = sorted(os.listdir(parent))
+                status, output, ran_in = self.launch(elsewhere, {"XDG_DATA_HOME": parent})
+                if plays:
+                    self.assertEqual((status, output), (0, b""))
+                    self.assertEqual(ran_in, os.path.realpath(folder))
+                    self.assertEqual(contents(folder), SAMPLES)
+                    shutil.rmtree(mine)
+                    os.mkdir(mine)
+                    continue
+                self.assertEqual((status, ran_in), (1, None))
+                # One line of its own, saying which folder and why.
+                lines = output.split(b"\n")
+                self.assertEqual(lines[-1], b"", output)
+                self.assertTrue(lines[-2].startswith(b"console-rpg: ") and folder.encode() in lines[-2], output)
+                self.assertEqual(sorted(os.listdir(parent)), before, "something was made beside the folder")
+                if os.path.isdir(folder):
+                    self.assertEqual(contents(folder), {HERO_FILE: b"mine"} if "set up" in what else {})
+                self.assertEqual(contents(mine), {})
+
+    def test_a_link_planted_where_a_partial_file_goes_is_never_written_through(self):
+        # Whoever plants it, however quickly: here the test itself, in a loop racing each launcher.
+        self.stub_the_game()
+        elsewhere = self.new_dir("elsewhere")
+        victim = os.path.join(self.new_dir("victim", {"precious": b"precious"}), "precious")
+        starts = []
+        for attempt in range(5):
+            shutil.rmtree(self.default_folder, ignore_errors=True)
+            os.makedirs(self.default_folder)
+            done = threading.Event()
+            planter = []
+
+            def plant(pid):
+                def loop():
+                    names = [os.path.join(self.default_folder, ".%s.partial-%d" % (name, pid)) for name in DATA_FILES]
+                    while not done.is_set():
+                        for name in names:
+                            try:
+                                os.symlink(victim, name)
+                            except FileExistsError:
+                                pass
+                planter.append(threading.Thread(target=loop))
+                planter[0].start()
+
+            try:
+                status, output, ran_in = self.launch(elsewhere, started=plant)
+            finally:
+                done.set()
+                planter[0].join()
+            starts.append(status)
+            with open(victim, "rb") as f:
+                self.assertEqual(f.read(), b"precious", "written through a planted link on attempt %d" % attempt)
+            # The copy the link stopped is reported, and nothing of it is left marked as set up.
+            if status:
+                self.assertIn(b"console-rpg: cannot copy ", output)
+                self.assertNotIn(HERO_FILE, os.listdir(self.default_folder))
+        self.assertIn(1, starts, "the race was never run: no copy met a planted link")
 
     def test_the_real_game_plays_the_player_folder_and_ctrl_c_gives_130_and_the_terminal_back(self):
         elsewhere = self.new_dir("elsewhere")
