@@ -306,7 +306,8 @@ class Launcher(unittest.TestCase):
         mine = self.new_dir("mine")
 
         # Each case: how to make the parent of the folder and the folder (either may be None: made by the
-        # launcher), and whether the launcher plays there. The folder is set up already (a hero file) or not.
+        # launcher), and why the launcher refuses it (None: it plays there). The folder is set up (holds a hero
+        # file) or not.
         def directory(mode=0o755, owner=None, files=None):
             def make(path):
                 os.makedirs(path)
@@ -326,27 +327,32 @@ class Launcher(unittest.TestCase):
             return make
 
         set_up = {HERO_FILE: b"mine"}
+        others_write, others_own = b"may be written by other users", b"is owned by another user"
         cases = [
-            ("a folder everyone may write", None, directory(0o777), False),
-            ("a folder everyone may write, set up", None, directory(0o777, files=set_up), False),
-            ("a folder its group may write", None, directory(0o775), False),
-            ("a sticky folder everyone may write", None, directory(0o1777), False),
-            ("a parent everyone may write", directory(0o777), None, False),
-            ("a parent its group may write", directory(0o770), directory(0o700), False),
+            ("a folder everyone may write", None, directory(0o777), others_write),
+            ("a folder everyone may write, set up", None, directory(0o777, files=set_up), others_write),
+            ("a folder its group may write", None, directory(0o775), others_write),
+            ("a sticky folder everyone may write", None, directory(0o1777), others_write),
+            ("a parent everyone may write", directory(0o777), None, others_write),
+            ("a parent its group may write", directory(0o770), directory(0o700), others_write),
             # Sticky, as /tmp is: nobody else may move the player's folder out of it.
-            ("a sticky parent everyone may write", directory(0o1777), None, True),
-            ("a folder that is a link of the player's to their own", None, link(mine), True),
-            ("a folder that is a broken link", None, link("nowhere"), False),
-            ("a folder that is a link to itself", None, link("console-rpg"), False),
+            ("a sticky parent everyone may write", directory(0o1777), None, None),
+            ("a folder that is a link of the player's to their own", None, link(mine), None),
+            ("a folder that is a broken link", None, link("nowhere"), b"cannot enter"),
+            ("a folder that is a link to itself", None, link("console-rpg"), b"cannot enter"),
         ]
         if AS_ROOT:
+            theirs = self.new_dir("theirs")
+            os.chown(theirs, OTHER_USER, OTHER_USER)
             cases += [
-                ("a folder of another user", None, directory(owner=OTHER_USER), False),
-                ("a folder of another user, set up", None, directory(owner=OTHER_USER, files=set_up), False),
-                ("a parent of another user", directory(owner=OTHER_USER), directory(0o700), False),
-                ("a folder that is another user's link to the player's own", None, link(mine, OTHER_USER), False),
+                ("a folder of another user", None, directory(owner=OTHER_USER), others_own),
+                ("a folder of another user, set up", None, directory(owner=OTHER_USER, files=set_up), others_own),
+                ("a parent of another user", directory(owner=OTHER_USER), directory(0o700), others_own),
+                ("a folder that is another user's link to the player's own", None, link(mine, OTHER_USER),
+                 b"is a link owned by another user"),
+                ("a folder that is the player's link to another user's", None, link(theirs), others_own),
             ]
-        for number, (what, make_parent, make_folder, plays) in enumerate(cases):
+        for number, (what, make_parent, make_folder, why) in enumerate(cases):
             with self.subTest(what):
                 parent = os.path.join(self.scratch, "xdg-%d" % number)
                 (make_parent or directory())(parent)
@@ -355,7 +361,7 @@ class Launcher(unittest.TestCase):
                     make_folder(folder)
                 before = sorted(os.listdir(parent))
                 status, output, ran_in = self.launch(elsewhere, {"XDG_DATA_HOME": parent})
-                if plays:
+                if why is None:
                     self.assertEqual((status, output), (0, b""))
                     self.assertEqual(ran_in, os.path.realpath(folder))
                     self.assertEqual(contents(folder), SAMPLES)
@@ -367,10 +373,13 @@ class Launcher(unittest.TestCase):
                 lines = output.split(b"\n")
                 self.assertEqual(lines[-1], b"", output)
                 self.assertTrue(lines[-2].startswith(b"console-rpg: ") and folder.encode() in lines[-2], output)
+                self.assertIn(why, lines[-2])
                 self.assertEqual(sorted(os.listdir(parent)), before, "something was made beside the folder")
                 if os.path.isdir(folder):
                     self.assertEqual(contents(folder), {HERO_FILE: b"mine"} if "set up" in what else {})
                 self.assertEqual(contents(mine), {})
+                if AS_ROOT:
+                    self.assertEqual(contents(theirs), {})
 
     def test_a_link_planted_where_a_partial_file_goes_is_never_written_through(self):
         # Whoever plants it, however quickly: here the test itself, in a loop racing each launcher.
@@ -469,6 +478,8 @@ class Packages(unittest.TestCase):
         # The launcher names the paths of the installed package, not of the build's staging area.
         self.assertIn("\ngame='/usr/libexec/console-rpg/console-rpg'\n", launcher)
         self.assertIn("\nsamples='/usr/share/games/console-rpg'\n", launcher)
+        self.assertIn("\nversion='%s'\n" % facts["version"], launcher)
+        self.assertIn("\nchecker='%s'\n" % ("/usr/bin/console-rpg-check" if facts["checker"] else ""), launcher)
 
     def test_the_windows_zip_holds_both_programs_the_data_as_it_is_and_a_readme_with_crlf(self):
         archive, facts = built_package(self, WINDOWS_BUILD, "console-rpg-%s-win64.zip")
