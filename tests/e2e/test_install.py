@@ -94,13 +94,15 @@ class Launcher(unittest.TestCase):
         with open(os.path.join(self.prefix, "libexec", "console-rpg", "console-rpg"), "w") as f:
             f.write(STUB)
 
-    def launch(self, cwd, env=None, status=0, signal_name="", args=(), started=None):
+    def launch(self, cwd, env=None, status=0, signal_name="", args=(), started=None, first=None):
         """Runs the launcher; returns its status, its output and where the stub ran (None if it did not).
-        started, if given, is called with the launcher's process number as soon as it runs."""
+        started, if given, is called with the launcher's process number as soon as it runs; first is a shell
+        command run in that same process before the launcher takes it over."""
         if os.path.exists(self.record):
             os.remove(self.record)
         stub = {"HOME": self.home, "STUB_RECORD": self.record, "STUB_STATUS": str(status), "STUB_SIGNAL": signal_name}
-        process = subprocess.Popen([self.launcher] + list(args), cwd=cwd, env=environment(stub, env, only_path=True),
+        command = ["sh", "-c", first + '; exec "$0" "$@"'] if first else []
+        process = subprocess.Popen(command + [self.launcher] + list(args), cwd=cwd, env=environment(stub, env, only_path=True),
                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         if started:
             started(process.pid)
@@ -207,6 +209,12 @@ class Launcher(unittest.TestCase):
                 self.assertEqual(self.launch(elsewhere), (0, self.missing(folder, missing), folder))
                 self.assertEqual(contents(folder), after)
                 self.assertEqual(contents(os.path.dirname(theirs)), {"Flame.txt": b"theirs"})
+        with self.subTest("a leftover named after the launcher's own process, made before it started"):
+            shutil.rmtree(folder)
+            os.makedirs(folder)
+            first = 'echo half >"%s/.Flame.txt.partial-$$"' % folder
+            self.assertEqual(self.launch(elsewhere, first=first), (0, b"", folder))
+            self.assertEqual(contents(folder), SAMPLES)
         with self.subTest("a directory that looks like a dead fill's partial file is not the launcher's"):
             os.mkdir(os.path.join(folder, dead))
             self.assertEqual(self.launch(elsewhere), (0, b"", folder))
