@@ -345,6 +345,10 @@ const Finding_Case Finding_Cases[] = {
      1},
     {Hero_File_Name, "Hero 100 20 15 10 8 12",  // the start never read: x 0, y 0
      "Hero_Status_Info.txt:1:23: warning: the hero starts on a wall at x 0, y 0 (test.txt:1:1)", 1},
+    {Hero_File_Name, "Hero 100 20 15 10 8 12", "test.txt:1:1: note: so the hero cannot move from its start, x 0, y 0",
+     1, {}, "warning: the hero cannot move"},
+    {Hero_File_Name, "Hero 100 20 15 10 8 12", "test.txt:4:9: note: so the pawn cannot reach the hero's start, x 0, y 0",
+     1, {}, "warning: the pawn cannot reach"},
     {"test.txt", Map_With(8, 30, "#"), "Hero_Status_Info.txt:1:60: warning: the hero starts on a wall at x 30, y 8 "
                                        "(test.txt:9:31)",
      1},

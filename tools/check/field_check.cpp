@@ -239,11 +239,20 @@ void Report_Hero_Start(Findings& findings, const Map_Reading& map, const Hero_St
     }
 }
 
+bool Start_On_Wall(const Hero_Status_Info& hero) {
+    return Inside(hero.x, hero.y) && (Blocks(hero.x, hero.y) || Blocks(hero.x + 1, hero.y));
+}
+
+// A start on a wall or on an odd column has its finding: what follows from it
+// is a note.
 void Report_Reach(Findings& findings, const Map_Reading& map, const Hero_Status_Info& hero, const Field_Walk& walk) {
     const int x = hero.x, y = hero.y;
     if (!Inside(x, y)) return;
     const Position at = Cell_At(map, x, y);
-    if (walk.hero.count <= 1) {
+    const bool on_wall = Start_On_Wall(hero);
+    if (walk.hero.count <= 1 && on_wall) {
+        findings.Add(Field_Map_File, at, Severity::Note, "so the hero cannot move from its start, " + At(x, y));
+    } else if (walk.hero.count <= 1) {
         findings.Add(Field_Map_File, at, Severity::Warning,
                      "the hero cannot move from its start, " + At(x, y) + ": every step is blocked");
     } else {
@@ -254,6 +263,8 @@ void Report_Reach(Findings& findings, const Map_Reading& map, const Hero_Status_
     const Position pawn_at = Cell_At(map, Pawn_Start_X, Pawn_Start_Y);
     if (walk.pawn.reached[y][x]) {
         findings.Add(Field_Map_File, pawn_at, Severity::Note, "the pawn can reach the hero's start, " + At(x, y));
+    } else if (on_wall) {
+        findings.Add(Field_Map_File, pawn_at, Severity::Note, "so the pawn cannot reach the hero's start, " + At(x, y));
     } else if (Odd_Start(hero)) {
         findings.Add(Field_Map_File, pawn_at, Severity::Note,
                      "so the pawn, which stays on even columns, cannot reach the hero's start, " + At(x, y));
