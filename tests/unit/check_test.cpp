@@ -319,6 +319,22 @@ const Finding_Case Finding_Cases[] = {
      1},
     {"SwordCut.txt", "Cut 1 3 2 9\n", "SwordCut.txt:1:11: warning: 1 value after the last field, penetration, is never read",
      1},
+    {"SwordCut.txt", "Cut 1 3 2" + Repeated(" 9", 999),
+     "SwordCut.txt:1:11: warning: 999 values after the last field, penetration, are never read", 1},
+    {"SwordCut.txt", "Cut 1 3 2" + Repeated(" 9", 1000),
+     "SwordCut.txt:1:11: warning: at least 1000 values after the last field, penetration, are never read", 1},
+    {"SwordCut.txt", "Cut 1 3 2\x1A", "0 errors, 0 warnings, 2 notes", 0},  // nothing after the Ctrl+Z
+    {"SwordCut.txt", "Cut 1 3 2\x1A\n", "SwordCut.txt:1:10: warning: a Ctrl+Z ends the file here: the 1 byte after it is "
+                                        "never read",
+     1},
+    {"Pawn_Status_Info.txt", "Pawn 1 \x95\xE0\x95\xE0 0 30 8 6 4 3 2 0",
+     "Pawn_Status_Info.txt:1:8: warning: the glyph '歩歩' (4 bytes) is cut to fit its 3: the game keeps '歩'", 1},
+    {"test.txt", Map_With_Line(-1, "").substr(0, 1025),
+     "test.txt:19:54: warning: the map ends after 1025 of the 1026 bytes the game reads: the last 1 cell, from x 53, y "
+     "18 on, block and show as ?",
+     1},
+    {"test.txt", Map_With_Line(-1, "") + "x",
+     "test.txt:20:1: warning: the game reads the map's first 1026 bytes only: the 1 byte from here on is never read", 1},
 
     // Files found after an earlier one the game cannot open are still checked;
     // what the earlier one means changes what is said of the later ones.
