@@ -343,7 +343,7 @@ const Finding_Case Finding_Cases[] = {
      2, {{"Pawn_Status_Info.txt", "Pawn 1 \x95\xE0 0 70000 8 6 4 3 2 0"}}},
     {Hero_File_Name, Missing, "test.txt:6:32: warning: the pawn walks through this wall: a step up or down tests only "
                               "the left cell of the two it moves into",
-     2, {{"test.txt", Map_With(5, 31, "|")}}, "the hero and the pawn walk"},
+     2, {{"test.txt", Map_With(5, 31, "|")}}, "the hero"},  // nothing is said of a hero never read
     {Hero_File_Name, Missing, "test.txt:1:1: error: missing", 2, {{"test.txt", Missing}}},
     {"Rook_Status_Info.txt", Missing, "Rook_Status_Info.txt:1:1: error: missing", 2,
      {{"Bishop_Status_Info.txt", Missing}}},
@@ -375,6 +375,13 @@ const Finding_Case Finding_Cases[] = {
     {"test.txt", Map_With(3, 9, "#"), "test.txt:4:10: warning: the pawn's fixed start, x 8, y 3, is on a wall", 1},
     // A tab is no space: the game's reading and the checker's walk both take it for a wall.
     {"test.txt", Map_With(8, 32, "\t"), "test.txt:9:33: warning: control byte 0x09 is a wall drawn as ?", 1},
+    {"test.txt", Map_With(8, 31, "\t"), "Hero_Status_Info.txt:1:60: warning: the hero starts on a wall at x 30, y 8 "
+                                        "(test.txt:9:32)",
+     1},
+    {"test.txt", Map_With(5, 31, "\t"),
+     "test.txt:6:32: warning: the hero and the pawn walk through this wall: a step up or down tests only the left cell "
+     "of the two it moves into",
+     1},
     {"test.txt",
      Map_With_Lines({{7, std::string(53, '\t')}, {8, std::string(30, '#') + "  \t\t" + std::string(19, '#')},
                      {9, std::string(53, '\t')}}),
