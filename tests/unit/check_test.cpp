@@ -233,10 +233,10 @@ const Finding_Case Finding_Cases[] = {
      "test.txt:1:1: warning: this file looks like UTF-8, but the game reads code page 932 (Shift-JIS): convert it "
      "with iconv -f UTF-8 -t CP932",
      1},
-    {"test.txt", Map_With(0, 0, "\xEF\xBC\x83"),
-     "test.txt:1:1: note: 1 more warning on this field follows from that and is left out: convert the map and check "
+    {"test.txt", Map_With(2, 2, "\xEF\xBC\x83"),
+     "test.txt:3:3: note: 1 more warning on this field follows from that and is left out: convert the map and check "
      "it again",
-     1, {}, "line 1 has 54 bytes"},
+     1, {}, "no character of code page 932"},
     {"test.txt", "\xEF\xBB\xBF" + Map_With_Line(-1, ""),
      "test.txt:1:1: warning: the file starts with a UTF-8 byte-order mark (0xEF 0xBB 0xBF): the game reads its 3 bytes "
      "as the first cells, and every later cell moves 3 to the right; save the map without it",

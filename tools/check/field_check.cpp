@@ -321,8 +321,8 @@ bool Check_Map_File(Findings& findings, Map_Reading& map) {
     const Text_Encoding encoding = Encoding_Of(bytes);
     map.garbled = encoding.bom || encoding.utf8_at != std::string_view::npos;
     if (encoding.utf8_at != std::string_view::npos) {
-        findings.Add(Field_Map_File, Position_Of(bytes, static_cast<long>(encoding.utf8_at)), Severity::Warning,
-                     Utf8_Message(encoding));
+        map.garbled_at = Position_Of(bytes, static_cast<long>(encoding.utf8_at));
+        findings.Add(Field_Map_File, map.garbled_at, Severity::Warning, Utf8_Message(encoding));
     } else if (encoding.bom) {
         findings.Add(Field_Map_File, Position{}, Severity::Warning,
                      std::string(Bom_Named) +
@@ -388,7 +388,7 @@ void Check_Field(Findings& all, const Map_Reading& map, const Hero_Status_Info* 
     Report_Walls_Walked_Through(findings, map, walk, hero != nullptr, hero != nullptr && Odd_Start(*hero));
     const long left_out = map.left_out + Warnings_In(told);
     if (map.garbled && left_out > 0) {
-        all.Add(Field_Map_File, Position{}, Severity::Note,
+        all.Add(Field_Map_File, map.garbled_at, Severity::Note,
                 Count_Of(left_out, "more warning") + " on this field " + (left_out == 1 ? "follows" : "follow") + " from that and " + Is_Are(left_out) +
                     " left out: convert the map and check it again");
     }

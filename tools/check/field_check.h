@@ -20,6 +20,7 @@ struct Map_Reading {
     // Saved as UTF-8 or with a byte-order mark: what follows from reading it
     // as code page 932 is only counted, in `left_out`.
     bool garbled = false;
+    Position garbled_at;  // where its finding stands
     long left_out = 0;
 };
 
