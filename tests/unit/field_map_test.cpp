@@ -52,6 +52,7 @@ TEST_F(Field_Map_Test, CellValuesFollowTheBytes) {
     map[4] = '\x40';
     map[5] = '\xFF';         // high bytes are read unsigned
     map[6] = '\r';           // a carriage return not before a line feed stays
+    map[7] = '\t';           // only a space is open: a tab, like any other byte, blocks
     Write_File("test.txt", map);
     Load_Field_Map("test.txt");
     const auto& row = Field_Map[0];
@@ -62,6 +63,7 @@ TEST_F(Field_Map_Test, CellValuesFollowTheBytes) {
     EXPECT_EQ(row[4], 0x40);
     EXPECT_EQ(row[5], 0xFF);
     EXPECT_EQ(row[6], '\r');
+    EXPECT_EQ(row[7], '\t');
 }
 
 TEST_F(Field_Map_Test, ShortFilesLeaveTheRestBlocking) {

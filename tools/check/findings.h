@@ -37,6 +37,23 @@ Position Position_Of(std::string_view bytes, long offset);
 long File_Size(std::FILE* file);
 std::string First_Bytes(std::FILE* file, long count);
 
+// "1 byte", "2 bytes": a count and its noun, plural where it must be.
+std::string Count_Of(long count, std::string_view noun);
+// "is" for one, "are" for any other count.
+const char* Is_Are(long count);
+
+// The line a finding stands on, cut round its column to show under it: the
+// file's bytes (code page 932, not yet made safe) and, 0-based, the screen
+// column the caret goes under. Code page 932 draws one column a byte, so the
+// caret's column is the finding's byte column less what was cut before it.
+// Empty when the file cannot be read, the line is empty, or it lies too far
+// into the file to be looked for.
+struct Excerpt {
+    std::string text;
+    long caret = 0;
+};
+Excerpt Excerpt_Of(const std::string& path, Position at);
+
 // The findings on the files of one folder, in the order they are found.
 struct Findings {
     std::string folder;  // empty: the working directory, as the game reads it
