@@ -1,12 +1,14 @@
 """Every way out gives the terminal back exactly as it was."""
 
 import os
+import select
 import signal
 import threading
 import time
+import types
 import unittest
 
-from harness import HERO, Pty, Tmux, game_pid, make_work_dir, start_on_pty, wait_for_file
+from harness import HERO, NOTICE, Pty, Tmux, game_pid, make_work_dir, start_on_pty, wait_for_file
 
 # Every signal whose default action ends the process, besides the keyboard's own.
 FATAL_SIGNALS = [signal.SIGTERM, signal.SIGHUP, signal.SIGUSR1, signal.SIGUSR2, signal.SIGALRM,
@@ -106,6 +108,33 @@ class StalledOutput(unittest.TestCase):
                 self.assertLess(ended - started, 1.0)
                 if case == "non-blocking":
                     screen.wait_for(self, b"\x1b[?1049l", timeout=1)
+
+
+class GoneTerminal(unittest.TestCase):
+    def test_a_closed_terminal_ends_the_game_as_a_hang_up_does_even_with_hang_ups_ignored(self):
+        # Under nohup the game used to live on for good after its window closed, with nowhere to draw.
+        for where, missing, shown in (("the field", (), HERO), ("the notice", ["Hero_Status_Info.txt"], NOTICE[0])):
+            with self.subTest(where=where):
+                master, slave = os.openpty()
+                ignored = signal.signal(signal.SIGHUP, signal.SIG_IGN)  # inherited, as nohup leaves it
+                try:
+                    process = start_on_pty(self, make_work_dir(self, missing), types.SimpleNamespace(slave=slave))
+                finally:
+                    signal.signal(signal.SIGHUP, ignored)
+                os.close(slave)
+                output = b""
+                deadline = time.monotonic() + 5
+                while shown.encode() not in output and time.monotonic() < deadline:
+                    if select.select([master], [], [], 0.1)[0]:
+                        output += os.read(master, 65536)
+                self.assertIn(shown.encode(), output)
+                os.close(master)  # the window closes
+                closed = time.monotonic()
+                while process.poll() is None and time.monotonic() - closed < 3:
+                    time.sleep(0.01)
+                self.assertIsNotNone(process.poll(), "the game lives on after its terminal closed")
+                self.assertLess(time.monotonic() - closed, 1.0)
+                self.assertEqual(process.returncode, -signal.SIGHUP)
 
 
 if __name__ == "__main__":
