@@ -22,14 +22,18 @@ class TerminalRestore(unittest.TestCase):
         # The wrapping shell ignores the keyboard's signals so that it lives on
         # to record the game's status and the terminal's modes afterwards, and
         # stays so the pane's state is read from a live pane.
+        # What the game leaves unread must not reach the shell: `read -t 0` tells whether any is waiting.
         command = ("cd %s && ulimit -c 0 && trap : INT QUIT && stty -g > before && echo shell-marker && "
-                   "./console-rpg; echo $? > rc.tmp && stty -g > after && mv rc.tmp rc; sleep 60") % work
+                   "./console-rpg; echo $? > rc.tmp && stty -g > after && "
+                   "{ read -t 0 && echo input-left || echo none; } > unread && mv rc.tmp rc; sleep 60") % work
         return Tmux(self, name, command)
 
-    def check_restored(self, tmux, work, expected_status):
+    def check_restored(self, tmux, work, expected_status, typed_ahead=False):
         status = wait_for_file(os.path.join(work, "rc"))
         self.assertIsNotNone(status, "the game did not end")
         self.assertEqual(int(status), expected_status)
+        if typed_ahead:
+            self.assertEqual(wait_for_file(os.path.join(work, "unread")), "none", "typed-ahead keys reached the shell")
         with open(os.path.join(work, "before")) as before, open(os.path.join(work, "after")) as after:
             self.assertEqual(before.read(), after.read(), "terminal modes differ")
         self.assertEqual(tmux.query("#{alternate_on}"), "0", "still on the alternate screen")
@@ -54,8 +58,13 @@ class TerminalRestore(unittest.TestCase):
         for name, end, sig in ways:
             with self.subTest(way=name):
                 work, tmux, pid = self.start_field(name)
+                # Keys typed while the game could not read them are still waiting when it ends.
+                os.kill(pid, signal.SIGSTOP)
+                tmux.send("typed-ahead", "Enter")
+                time.sleep(0.1)
                 end(tmux, pid)
-                self.check_restored(tmux, work, 128 + sig)
+                os.kill(pid, signal.SIGCONT)
+                self.check_restored(tmux, work, 128 + sig, typed_ahead=True)
 
     def test_ctrl_c_ends_the_game_at_once_after_a_huge_paste(self):
         # A paste that filled the terminal's input buffer used to hold Ctrl+C back behind it.
