@@ -4,8 +4,8 @@ import os
 import time
 import unittest
 
-from harness import (BINARY, HERO, PAWN, PAWN_START, SAMPLE_HERO, Tmux, expected_field, find_in, game_pid,
-                     make_work_dir, poll)
+from harness import (BINARY, HERO, MEASURE, NOTICE, PAWN, PAWN_START, SAMPLE_HERO, Tmux, expected_field, find_in,
+                     game_pid, make_work_dir, poll, wait_for_file)
 
 SUSPENDS = 20
 
@@ -62,6 +62,22 @@ class Suspend(unittest.TestCase):
         for n in range(SUSPENDS):
             with open(os.path.join(work, "during-%d" % n)) as f:
                 self.assertEqual(f.read(), before, "terminal modes while suspended, time %d" % n)
+
+
+    def test_ctrl_z_during_the_missing_file_notice_suspends_and_the_notice_still_ends(self):
+        work = make_work_dir(self, missing=["Flame.txt"], game_link=True)
+        tmux = Tmux(self, "suspend-notice", "cd %s && PS1='$ ' exec bash --norc --noprofile -i" % work)
+        tmux.send("python3 %s result ./console-rpg" % MEASURE, "Enter")
+        tmux.wait_for(lambda s: NOTICE[3] in "\n".join(s), what="the notice")
+        tmux.send("C-z")
+        tmux.wait_for(lambda s: any("Stopped" in line for line in s) and [line for line in s if line.strip()][-1] == "$",
+                      what="the prompt after Ctrl+Z")
+        tmux.send("fg", "Enter")
+        outcome = wait_for_file(os.path.join(work, "result"), timeout=40)
+        self.assertIsNotNone(outcome, "the game did not end after fg")
+        status, elapsed = outcome.split()[:2]
+        self.assertEqual(int(status), 255)
+        self.assertLess(float(elapsed), 31.0, "the notice's 30 seconds count from its start")
 
 
 class Resize(unittest.TestCase):
