@@ -16,6 +16,15 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
+def has_ended(pid):
+    """Gone, or ended and not yet collected by its parent."""
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            return f.read().rsplit(")", 1)[1].split()[0] == "Z"
+    except FileNotFoundError:
+        return True
+
+
 class Suspend(unittest.TestCase):
     # Under make (and any wrapper) the wrapper stops at the same moment as the game and the
     # shell reports the stop at once: the terminal must be the shell's again by then.
@@ -82,8 +91,15 @@ class Suspend(unittest.TestCase):
 
 class Resize(unittest.TestCase):
     def test_a_small_terminal_shows_the_size_needed_and_the_field_comes_back(self):
+        # Input that never ends (`yes |`, or one always ready) must not hold the loop in its reading.
+        for n, (name, launch) in enumerate((("a terminal", "exec %s"), ("yes |", "yes | %s"),
+                                            ("/dev/zero", "exec %s < /dev/zero"))):
+            with self.subTest(input=name):
+                self.resize_and_back("resize-%d" % n, launch % BINARY)
+
+    def resize_and_back(self, name, launch):
         work = make_work_dir(self)
-        tmux = Tmux(self, "resize", "cd %s && exec %s" % (work, BINARY))
+        tmux = Tmux(self, name, "cd %s && %s; sleep 60" % (work, launch))
         tmux.wait_for(lambda s: find_in(s, HERO) == SAMPLE_HERO, what="the field")
         for width, height in [(40, 12), (53, 25), (80, 19)]:
             tmux.resize(width, height)
@@ -96,6 +112,9 @@ class Resize(unittest.TestCase):
             screen = tmux.wait_for(lambda s: find_in(s, HERO) == SAMPLE_HERO,
                                    what="the field back at %dx%d" % (width, height))
             self.assertEqual([row.rstrip() for row in screen[:19]], expected_field())
+        pid = game_pid(tmux.pane_pid()) or tmux.pane_pid()
+        tmux.send("C-c")
+        self.assertTrue(poll(lambda: has_ended(pid), timeout=1), "Ctrl+C did not end the game within a second")
 
 
 class Endings(unittest.TestCase):
