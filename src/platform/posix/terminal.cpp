@@ -78,6 +78,9 @@ void Serve_Signals(Terminal_View& view, bool full_screen) {
 // ---- The keys -------------------------------------------------------------------
 
 bool input_ended = false;
+// The terminal read as ended: either the end of its input (Ctrl+D in line
+// mode) or the terminal is gone, which its output then tells.
+bool terminal_read_ended = false;
 int64_t last_poll_ms = -1;
 
 bool Input_Ready() {
@@ -94,7 +97,9 @@ size_t Read_Waiting_Bytes(std::array<uint8_t, Read_Chunk>& bytes) {
     if (input_ended || !Input_Ready()) return 0;
     const ssize_t count = read(STDIN_FILENO, bytes.data(), bytes.size());
     if (count > 0) return static_cast<size_t>(count);
-    if (count == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) input_ended = true;
+    if (count < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) return 0;
+    input_ended = true;
+    terminal_read_ended = Input_Is_Terminal() && (count == 0 || errno == EIO);
     return 0;
 }
 
@@ -120,6 +125,10 @@ void Poll_Input() {
     }
     // Time counts for an unfinished sequence only while nothing more came.
     if (total == 0) Decoder_Tick(keys, static_cast<int>(elapsed > 1000 ? 1000 : elapsed));
+    // Closed with hang-ups ignored, the terminal can neither be read nor
+    // drawn on: the game ends as the hang-up would have ended it, instead of
+    // waking every few milliseconds for good with nowhere to draw.
+    if (terminal_read_ended && Output_Terminal_Gone()) Session_End_As_Hang_Up();
 }
 
 // Before the game takes the screen over, a pause is the missing-file
