@@ -68,8 +68,11 @@ void Start(Glyph_Table& glyphs) {
 
 const Screen_Operations& Operations() { return Terminal_Operations; }
 
-// Acts on what the signal handlers recorded, outside of them.
+// Acts on what the signal handlers recorded, outside of them. A frame before
+// the game takes the screen over is the missing-file notice's: the keys are
+// held from before its text goes out.
 void Serve_Signals(Terminal_View& view, bool full_screen) {
+    if (!full_screen) Session_Hold_Keys();
     if (Take_Continue_Notice()) {
         Session_Reclaim();
         View_Invalidate(view);
@@ -132,7 +135,6 @@ void Poll_Input() {
 // afterwards, so they are read and dropped as they come, and the suspend key
 // among them acts at once. Waiting on the input costs no more than sleeping.
 void Wait_Dropping_Keys(int milliseconds) {
-    Session_Hold_Keys();
     const int64_t until = Monotonic_Ms() + milliseconds;
     for (int64_t left = milliseconds; left > 0; left = until - Monotonic_Ms()) {
         pollfd input{STDIN_FILENO, POLLIN, 0};
