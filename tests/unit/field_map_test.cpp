@@ -5,7 +5,7 @@
 
 #include "field/field_map.h"
 #include "platform/platform.h"
-#include "platform/scripted.h"
+#include "platform/scripted/scripted.h"
 #include "work_dir.h"
 
 namespace {
