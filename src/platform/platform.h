@@ -1,10 +1,12 @@
 #pragma once
 // The handful of console services the game draws and reads keys through.
 //
-// The game was written against the Windows console; each back end (POSIX
-// terminal, Win32 console, scripted console for tests) provides these with the
-// behaviour the game relies on. No game file includes an operating-system
-// header: only the back ends under src/platform/ do.
+// The game was written against the Windows console. The console services here
+// are served alike by the shared console (core/console.h) over each back end
+// (POSIX terminal, Win32 console, scripted console for tests), with the
+// behaviour the game relies on; the files and the text output are each back
+// end's own. No game file includes an operating-system header: only the back
+// ends under src/platform/ do.
 
 #include <cstddef>
 #include <cstdint>

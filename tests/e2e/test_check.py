@@ -6,6 +6,7 @@ import resource
 import shutil
 import subprocess
 import tempfile
+import unicodedata
 import unittest
 
 from harness import CHECKER, GAME_DATA, GAME_ENV, HERO, VERSION, make_work_dir
@@ -140,6 +141,48 @@ class Checker(unittest.TestCase):
                 self.assertEqual(result.returncode, status, result.stderr[-300:])
                 self.assertIn(text.encode(), result.stdout)
                 self.assertLess(max(len(line) for line in result.stdout.splitlines()), 300)
+    def test_a_column_is_the_screen_column_of_its_character_and_the_caret_stands_under_it(self):
+        """Code page 932 gives a full-width character two bytes and two columns: the byte column is the screen
+        column, what vim's %v counts (its %c would count characters), and the caret stands there."""
+        folder = make_work_dir(self)
+        line = "ポーン 1 歩 0 70000 8 6 4 3 2 0"
+        with open(os.path.join(folder, "Pawn_Status_Info.txt"), "wb") as f:
+            f.write((line + "\r\n").encode("cp932"))
+        out = check(folder).stdout.splitlines()
+        at = next(i for i, text in enumerate(out) if "70000 does not fit" in text)
+        offending = line.index("70000")
+        self.assertEqual(int(out[at].split(":")[-4]), width(line[:offending]) + 1, out[at])
+        shown, caret = out[at + 1], out[at + 2]
+        gutter = shown.index(" | ") + 3
+        self.assertEqual(shown[gutter:], line)
+        self.assertEqual(width(caret[:caret.index("^")]) - gutter, width(line[:offending]), "\n".join(out[at:at + 3]))
+
+    @unittest.skipUnless(shutil.which("vim"), "vim is not installed")
+    def test_vim_lands_on_the_character_with_the_errorformat_the_manual_gives(self):
+        folder = make_work_dir(self)
+        with open(os.path.join(folder, "Pawn_Status_Info.txt"), "wb") as f:
+            f.write("ポーン 1 歩 0 70000 8 6 4 3 2 0\r\n".encode("cp932"))
+        report, landed = os.path.join(folder, "report.txt"), os.path.join(folder, "landed.txt")
+        with open(report, "w") as f:
+            f.write(check(folder).stdout)
+        subprocess.run(["vim", "-Nu", "NONE", "-es", "-c", "set encoding=utf-8 fileencodings=cp932 ambiwidth=double",
+                        "-c", r"set errorformat=%f:%l:%v:\ %m", "-c", "cfile " + report, "-c", "cfirst",
+                        "-c", "call writefile([strpart(getline('.'), col('.') - 1)], '%s')" % landed, "-c", "qa!"],
+                       env=GAME_ENV, stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        with open(landed, "rb") as f:
+            self.assertEqual(f.read(), b"70000 8 6 4 3 2 0\n")
+
+    def test_map_rows_are_as_wide_as_each_other_whatever_width_the_terminal_gives_ambiguous_characters(self):
+        rows = check("--map", make_work_dir(self)).stdout.splitlines()[-19:]
+        for ambiguous in (1, 2):
+            with self.subTest(ambiguous=ambiguous):
+                self.assertEqual({width(row, ambiguous) for row in rows}, {54}, "\n".join(rows))
+
+
+def width(text, ambiguous=2):
+    """Screen columns, as a terminal counts them."""
+    east_asian = [unicodedata.east_asian_width(c) for c in text]
+    return sum(2 if kind in "WF" else ambiguous if kind == "A" else 1 for kind in east_asian)
 
 
 if __name__ == "__main__":

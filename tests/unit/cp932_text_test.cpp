@@ -105,11 +105,49 @@ int Answer_With(const uint8_t*, int, uint8_t* out, int capacity) {
 
 TEST(Cp932_Glyphs, A_Conversion_That_Would_Send_A_Control_Byte_Is_Refused) {
     auto glyphs = std::make_unique<Glyph_Table>();
-    for (const char* answer : {"\x1b", "a\x1b", "\x7f", "\xc2\x9b", "\x07"}) {
-        converter_answer = answer;
-        platform::Fill_Glyph_Table(*glyphs, Answer_With);
-        EXPECT_EQ(Glyph_Of(*glyphs, 'A'), "?") << "answer " << testing::PrintToString(converter_answer);
-        EXPECT_EQ(Glyph_Of(*glyphs, 0x819C), "?");
+    using platform::Terminal_Charset;
+    // Each range a terminal reads as control codes, at both its edges and
+    // beside them: C0, DEL, and C1 as the terminal's character set spells it.
+    const struct {
+        std::string answer;
+        Terminal_Charset charset;
+        bool refused;
+    } cases[] = {
+        {"\x1b", Terminal_Charset::Utf8, true},
+        {"a\x1b", Terminal_Charset::Utf8, true},
+        {"\x07", Terminal_Charset::Utf8, true},
+        {std::string(1, '\0'), Terminal_Charset::Utf8, true},
+        {"\x1f", Terminal_Charset::Utf8, true},
+        {" ", Terminal_Charset::Utf8, false},
+        {"~", Terminal_Charset::Utf8, false},
+        {"\x7f", Terminal_Charset::Utf8, true},
+        {"\xc2\x80", Terminal_Charset::Utf8, true},
+        {"\xc2\x9b", Terminal_Charset::Utf8, true},
+        {"\xc2\x9f", Terminal_Charset::Utf8, true},
+        {"a\xc2\x85", Terminal_Charset::Utf8, true},
+        {"\xc2\xa0", Terminal_Charset::Utf8, false},  // no-break space, just past C1
+        {"\xc3\x80", Terminal_Charset::Utf8, false},  // a continuation byte 0x80 after another lead
+        {"\xe2\x80\x9f", Terminal_Charset::Utf8, false},
+        {"\x80", Terminal_Charset::Other, true},
+        {"\x9f", Terminal_Charset::Other, true},
+        {"\xa0", Terminal_Charset::Other, false},
+        {"\x7f", Terminal_Charset::Other, true},
+        {"\xa1\x9f", Terminal_Charset::Euc, true},
+        {"\xa1\x80", Terminal_Charset::Euc, true},
+        {"\xa1\xa1", Terminal_Charset::Euc, false},
+        {"\x8e\xb1", Terminal_Charset::Euc, false},  // single shift 2 starting a character
+        {"\x8f\xa2\xaf", Terminal_Charset::Euc, false},  // single shift 3
+        {"\xa1\x8e", Terminal_Charset::Euc, true},  // SS2 inside a character is a control
+        {"\x81\x9c", Terminal_Charset::Shift_Jis, false},  // trail bytes there are no controls
+        {"\x81\x7f", Terminal_Charset::Shift_Jis, true},
+    };
+    for (const auto& c : cases) {
+        converter_answer = c.answer;
+        platform::Fill_Glyph_Table(*glyphs, Answer_With, c.charset);
+        const std::string expected = c.refused ? "?" : c.answer;
+        EXPECT_EQ(Glyph_Of(*glyphs, 'A'), expected)
+            << "answer " << testing::PrintToString(converter_answer) << ", set " << static_cast<int>(c.charset);
+        EXPECT_EQ(Glyph_Of(*glyphs, 0x819C), expected);
     }
     converter_answer = "\xe2\x97\x8f";
     platform::Fill_Glyph_Table(*glyphs, Answer_With);

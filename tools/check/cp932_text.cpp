@@ -6,9 +6,41 @@
 
 namespace {
 
+// The double-byte characters code page 932 assigns, as runs of trail bytes
+// for each lead byte: the rest of the lead/trail grid (0x85 and 0x86, 0xEB,
+// 0xEC and 0xEF whole, and the gaps between symbol rows) holds none, and the
+// game shows such a pair as ??. The user-defined rows 0xF0 to 0xF9 are
+// characters: they convert to private-use code points.
+struct Trail_Run {
+    uint8_t lead_first, lead_last, trail_first, trail_last;
+};
+
+constexpr Trail_Run Assigned[] = {
+    {0x81, 0x81, 0x40, 0x7E}, {0x81, 0x81, 0x80, 0xAC}, {0x81, 0x81, 0xB8, 0xBF}, {0x81, 0x81, 0xC8, 0xCE},
+    {0x81, 0x81, 0xDA, 0xE8}, {0x81, 0x81, 0xF0, 0xF7}, {0x81, 0x81, 0xFC, 0xFC}, {0x82, 0x82, 0x4F, 0x58},
+    {0x82, 0x82, 0x60, 0x79}, {0x82, 0x82, 0x81, 0x9A}, {0x82, 0x82, 0x9F, 0xF1}, {0x83, 0x83, 0x40, 0x7E},
+    {0x83, 0x83, 0x80, 0x96}, {0x83, 0x83, 0x9F, 0xB6}, {0x83, 0x83, 0xBF, 0xD6}, {0x84, 0x84, 0x40, 0x60},
+    {0x84, 0x84, 0x70, 0x7E}, {0x84, 0x84, 0x80, 0x91}, {0x84, 0x84, 0x9F, 0xBE}, {0x87, 0x87, 0x40, 0x5D},
+    {0x87, 0x87, 0x5F, 0x75}, {0x87, 0x87, 0x7E, 0x7E}, {0x87, 0x87, 0x80, 0x9C}, {0x88, 0x88, 0x9F, 0xFC},
+    {0x89, 0x97, 0x40, 0xFC}, {0x98, 0x98, 0x40, 0x72}, {0x98, 0x98, 0x9F, 0xFC}, {0x99, 0x9F, 0x40, 0xFC},
+    {0xE0, 0xE9, 0x40, 0xFC}, {0xEA, 0xEA, 0x40, 0xA4}, {0xED, 0xED, 0x40, 0xFC}, {0xEE, 0xEE, 0x40, 0xEC},
+    {0xEE, 0xEE, 0xEF, 0xFC}, {0xF0, 0xFB, 0x40, 0xFC}, {0xFC, 0xFC, 0x40, 0x4B},
+};
+
+bool Is_Assigned(uint8_t lead, uint8_t trail) {
+    if (!platform::Is_Cp932_Trail(trail)) return false;  // 0x7F is never a trail byte
+    for (const Trail_Run& run : Assigned) {
+        if (lead >= run.lead_first && lead <= run.lead_last && trail >= run.trail_first && trail <= run.trail_last) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Any one printable byte will do: only whether there is a glyph counts.
-int Any_Glyph(const uint8_t*, int, uint8_t* out, int out_capacity) {
+int Any_Glyph(const uint8_t* in, int in_length, uint8_t* out, int out_capacity) {
     if (out_capacity < 1) return -1;
+    if (in_length == 2 && !Is_Assigned(in[0], in[1])) return -1;
     out[0] = 'x';
     return 1;
 }
@@ -63,6 +95,17 @@ size_t First_Non_Character(std::string_view bytes) {
         if (codes[i] == platform::Cell_Placeholder) return i;
     }
     return std::string_view::npos;
+}
+
+size_t Non_Character_Length(std::string_view bytes, size_t at) {
+    const bool pair = at + 1 < bytes.size() && platform::Is_Cp932_Lead(static_cast<uint8_t>(bytes[at])) &&
+                      platform::Is_Cp932_Trail(static_cast<uint8_t>(bytes[at + 1]));
+    return pair ? 2 : 1;
+}
+
+std::string Non_Character(std::string_view bytes, size_t at) {
+    if (Non_Character_Length(bytes, at) == 1) return "byte " + Hex_Byte(static_cast<uint8_t>(bytes[at]));
+    return "bytes " + Hex_Byte(static_cast<uint8_t>(bytes[at])) + " " + Hex_Byte(static_cast<uint8_t>(bytes[at + 1]));
 }
 
 std::string Shown(std::string_view safe_text, const platform::Glyph_Table& output, bool json) {

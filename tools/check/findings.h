@@ -75,6 +75,22 @@ const Token_Look* Look_At(const std::vector<Token_Look>& looks, long offset);
 // Where `offset` stands, when it is a looked-at token's start or lies in its
 // head (a token holds no line feed). False when no look reaches it.
 bool Position_In_Looks(const std::vector<Token_Look>& looks, long offset, Position& at);
+// "1 byte", "2 bytes": a count and its noun, plural where it must be.
+std::string Count_Of(long count, std::string_view noun);
+// "is" for one, "are" for any other count.
+const char* Is_Are(long count);
+
+// The line a finding stands on, cut round its column to show under it: the
+// file's bytes (code page 932, not yet made safe) and, 0-based, the screen
+// column the caret goes under. Code page 932 draws one column a byte, so the
+// caret's column is the finding's byte column less what was cut before it.
+// Empty when the file cannot be read, the line is empty, or it lies too far
+// into the file to be looked for.
+struct Excerpt {
+    std::string text;
+    long caret = 0;
+};
+Excerpt Excerpt_Of(const std::string& path, Position at);
 
 // The findings on the files of one folder, in the order they are found.
 struct Findings {

@@ -231,6 +231,8 @@ struct Report {
     std::string_view name;
     const Record_View& record;
     const Reading& reading;
+    bool utf8 = false;  // the file looks like UTF-8: its texts are told of once
+    bool bom = false;   // it starts with a UTF-8 byte-order mark
 
     void Add(long offset, Severity severity, std::string message) const {
         findings.Add(name, Position_At(reading, offset), severity, std::move(message));
@@ -250,7 +252,8 @@ std::string_view Kept_Text(const Value_Note& note, const Field_Info& info) {
 
 void Report_Text(const Report& report, const Value_Note& note, const Field_Info& info) {
     const std::string_view kept = Kept_Text(note, info);
-    if (note.cut) {
+    if (note.start == 0 && report.bom) return;  // told with the mark
+    if (note.cut && !report.utf8) {
         const Token_Look& token = report.Token_At(note.start);
         // A double-byte character goes in whole or not at all, so a lone lead
         // byte at the end can be what does not fit.
@@ -260,13 +263,16 @@ void Report_Text(const Report& report, const Value_Note& note, const Field_Info&
     }
     if (info.kind == Kind::Name) {
         const size_t bad = First_Non_Character(kept);
-        if (bad != std::string_view::npos) {
+        if (bad != std::string_view::npos && !report.utf8) {
             report.Add(note.start + static_cast<long>(bad), Severity::Warning,
-                       "byte " + Hex_Byte(static_cast<uint8_t>(kept[bad])) + " in the name " + Quoted(kept) +
-                           " is no character of code page 932: shown as ?");
+                       Non_Character(kept, bad) + " in the name " + Quoted(kept) + " " +
+                           (Non_Character_Length(kept, bad) == 1 ? "is" : "are") +
+                           " no character of code page 932: shown as " +
+                           std::string(Non_Character_Length(kept, bad), '?'));
         }
         return;
     }
+    if (report.utf8) return;  // told once, for the whole file
     const bool one_full_width = kept.size() == 2 && platform::Is_Cp932_Lead(static_cast<uint8_t>(kept[0])) &&
                                 First_Non_Character(kept) == std::string_view::npos;
     if (!one_full_width) {
@@ -339,14 +345,21 @@ void Report_Stop(const Report& report, size_t failed) {
     const std::string counted =
         std::to_string(failed) + " of its " + std::to_string(notes.size()) + " values, and " + Left_Unread(unread);
     if (note.outcome == Value_Note::Outcome::Not_A_Number) {
-        report.Add(note.start, Severity::Warning,
-                   Token_Quoted(report.Token_At(note.start)) + " is not a number: the game stops reading after " +
-                       counted);
+        const std::string token = Token_Quoted(report.Token_At(note.start));
+        report.Add(note.start, Severity::Warning, token + " is not a number: the game stops reading after " + counted);
+        const Field_Ref before = failed == 1 ? Field_Of(report.record, notes[0].field) : Field_Ref{};
+        if (before.info != nullptr && before.info->kind == Kind::Name) {
+            report.Add(note.start, Severity::Note,
+                       "a name cannot hold a space: the game takes " +
+                           Quoted(Kept_Text(notes[0], *before.info)) + " for the whole name and " + token +
+                           " for " + Name_Of(Field_Of(report.record, note.field)));
+        }
     } else if (report.reading.ended_at_ctrl_z) {
         const long after = Bytes_After_Ctrl_Z(report.reading);
         report.Add(note.start, Severity::Warning,
                    "a Ctrl+Z ends the file after " + counted +
-                       (after > 0 ? "; the " + std::to_string(after) + " bytes after it are never read" : ""));
+                       (after > 0 ? "; the " + Count_Of(after, "byte") + " after it " + Is_Are(after) + " never read"
+                                  : ""));
     } else {
         report.Add(note.start, Severity::Warning, "the file ends after " + counted);
     }
@@ -360,23 +373,38 @@ void Report_Past_Record(const Report& report) {
     if (values > 0) {
         const Field_Ref last = Field_Of(report.record, reading.notes.back().field);
         report.Add(reading.extras.front().start, Severity::Warning,
-                   (values >= Most_Extra_Values ? "at least " : "") + std::to_string(values) + " value" +
-                       (values == 1 ? "" : "s") + " after the last field, " + Name_Of(last) +
-                       ", are never read");
+                   (values >= Most_Extra_Values ? "at least " : "") + Count_Of(static_cast<long>(values), "value") +
+                       " after the last field, " + Name_Of(last) + ", " + Is_Are(static_cast<long>(values)) +
+                       " never read");
     }
     const long after = Bytes_After_Ctrl_Z(reading);
     if (reading.ended_at_ctrl_z && after > 0) {
         report.Add(reading.end_offset, Severity::Warning,
-                   "a Ctrl+Z ends the file here: the " + std::to_string(after) + " bytes after it are never read");
+                   "a Ctrl+Z ends the file here: the " + Count_Of(after, "byte") + " after it " + Is_Are(after) +
+                       " never read");
     }
 }
 
-void Report_Reading(const Report& report) {
-    const size_t utf8 = Utf8_Text_At(report.reading.bytes);
-    if (utf8 != std::string_view::npos) {
-        report.Add(static_cast<long>(utf8), Severity::Warning,
-                   "this file looks like UTF-8, but the game reads code page 932 (Shift-JIS)");
+// A file saved as UTF-8, or with a UTF-8 byte-order mark: told once, with
+// what to do, since every text in it follows from that one cause.
+void Report_Encoding(const Report& report) {
+    const Text_Encoding encoding = Encoding_Of(report.reading.bytes);
+    if (encoding.utf8_at != std::string_view::npos) {
+        report.Add(static_cast<long>(encoding.utf8_at), Severity::Warning, Utf8_Message(encoding));
+        return;
     }
+    if (!encoding.bom) return;
+    const std::vector<Value_Note>& notes = report.reading.notes;
+    const Field_Ref first = notes.empty() ? Field_Ref{} : Field_Of(report.record, notes[0].field);
+    std::string made = "";
+    if (first.info != nullptr && notes[0].outcome == Value_Note::Outcome::Read && notes[0].start == 0) {
+        made = ": the game reads it as the start of the name, which shows as " + Quoted(Kept_Text(notes[0], *first.info));
+    }
+    report.Add(0, Severity::Warning, std::string(Bom_Named) + made + "; save the file without it");
+}
+
+void Report_Reading(const Report& report) {
+    Report_Encoding(report);
     const std::vector<Value_Note>& notes = report.reading.notes;
     for (size_t i = 0; i < notes.size(); ++i) {
         const Value_Note& note = notes[i];
@@ -401,7 +429,8 @@ bool Check_File(Findings& findings, std::string_view name, Record& record, Reade
     if (!Read_Watched(findings.Path(name), record, read, reading)) return false;
     const size_t first = findings.list.size();
     const Record_View view{reinterpret_cast<const std::byte*>(&record), fields};
-    Report_Reading({findings, name, view, reading});
+    const Text_Encoding encoding = Encoding_Of(reading.bytes);
+    Report_Reading({findings, name, view, reading, encoding.utf8_at != std::string_view::npos, encoding.bom});
     // In the order of the file, as a compiler reports.
     std::stable_sort(findings.list.begin() + static_cast<std::ptrdiff_t>(first), findings.list.end(),
                      [](const Finding& a, const Finding& b) {
@@ -426,6 +455,21 @@ size_t Utf8_Text_At(std::string_view bytes) {
         i += length;
     }
     return first;
+}
+
+Text_Encoding Encoding_Of(std::string_view bytes) {
+    Text_Encoding encoding;
+    encoding.bom = bytes.substr(0, Utf8_Bom.size()) == Utf8_Bom;
+    const size_t after = encoding.bom ? Utf8_Bom.size() : 0;
+    const size_t utf8 = Utf8_Text_At(bytes.substr(after));
+    if (utf8 != std::string_view::npos) encoding.utf8_at = after + utf8;
+    return encoding;
+}
+
+std::string Utf8_Message(const Text_Encoding& encoding) {
+    return std::string("this file looks like UTF-8, but the game reads code page 932 (Shift-JIS): ") +
+           (encoding.bom ? "remove the UTF-8 byte-order mark at its start, then " : "") +
+           "convert it with iconv -f UTF-8 -t CP932";
 }
 
 bool Check_Hero_File(Findings& findings, Hero_Status_Info& hero, Position& start_at) {
