@@ -71,6 +71,9 @@ struct Glyph_Table;  // platform/core/cp932_glyphs.h
 // UTF-8 on Windows, written to a console as its characters.
 void Load_Output_Glyphs(Glyph_Table& table);
 
+// The same in UTF-8, whatever the locale: for JSON, which is UTF-8 always.
+void Load_Utf8_Glyphs(Glyph_Table& table);
+
 // Writes text in that character set to standard output. False when it could
 // not be written.
 bool Write_Output(std::string_view text);

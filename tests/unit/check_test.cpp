@@ -138,6 +138,16 @@ const Finding_Case Finding_Cases[] = {
      "Hero_Status_Info.txt:1:26: note: -1 is kept in exp as 4294967295, the way the hero save writes values past "
      "2147483647",
      0},
+    // Tokens too long to show whole are cut, with their length; a value is read
+    // whole however many zeros lead it, and placed however far into the file.
+    {Hero_File_Name, "Hero " + std::string(1000, '9') + " 20 15 10 8 12 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 30 8",
+     "Hero_Status_Info.txt:1:6: warning: '9999999999999999...' (1000 bytes) is past 32 bits: the game reads -1", 1},
+    {"Pawn_Status_Info.txt", "Pawn 1 \x95\xE0 0 " + std::string(100, '0') + "70000 8 6 4 3 2 0",
+     "Pawn_Status_Info.txt:1:13: warning: '0000000000000000...' (105 bytes) does not fit hp (-32768 to 32767): the game "
+     "keeps 4464",
+     1},
+    {"Rook_Status_Info.txt", "Rook" + std::string(70000, '\n') + "1 \x95\xE0 0 70000 8 6 4 3 2 0",
+     "Rook_Status_Info.txt:70001:8: warning: 70000 does not fit hp (-32768 to 32767): the game keeps 4464", 1},
 
     // Where reading stops, and what it leaves.
     {Hero_File_Name, "Hero 100 x 15",
@@ -145,6 +155,11 @@ const Finding_Case Finding_Cases[] = {
      "leaves attack, defense, stat4, stat5, stat6, rating, exp, level, aux, group3[0..2], group4[0..4], group5[0..5], x "
      "and y at 0",
      1, {}, "cannot hold a space"},  // said only of the value right after a name
+    {Hero_File_Name, "Hero " + Repeated("\x83\x41", 300) + " 15",  // アア...: the longest finding there can be
+     "Hero_Status_Info.txt:1:6: warning: 'アアアアアアアア...' (600 bytes) is not a number: the game stops reading "
+     "after 1 of its 27 values, and leaves hp, attack, defense, stat4, stat5, stat6, rating, exp, level, aux, "
+     "group3[0..2], group4[0..4], group5[0..5], x and y at 0",
+     1},
     {"Knight_Status_Info.txt", "Pawn 1\r\n\x95\xE0 0 30\r\n",
      "Knight_Status_Info.txt:3:1: warning: the file ends after 5 of its 11 values, and leaves attack, defense, stat4, "
      "stat5, stat6 and post_value at 0",
@@ -438,6 +453,7 @@ TEST_F(Check, EachFindingIsPrintedWithItsPosition) {
             EXPECT_EQ(report.find(c.absent), std::string::npos) << c.line << "\n" << report;
         }
         EXPECT_EQ(Exit_Status(result.findings.list), c.status) << c.line;
+        for (const std::string& line : lines) EXPECT_LT(line.size(), 300u) << line;
     }
 }
 
@@ -450,6 +466,28 @@ TEST_F(Check, PathsNameTheFolderAndTheFieldIsDrawnAsTheGameDraws) {
     const Check_Result result = Check_Data("data");
     ASSERT_FALSE(result.findings.list.empty());
     EXPECT_EQ(result.findings.list[0].file, (std::filesystem::path("data") / "Flame.txt").string());
+
+    // A path is the user's bytes, not code page 932: shown as it is, every
+    // control byte made visible, so that a finding stays one line.
+    const std::string odd = "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF\x1B]0;x\x07\nb";  // データ ESC ] 0 ; x BEL LF b
+    std::filesystem::rename("data", odd);
+    Write_File(odd + "/Flame.txt", Clean_Skill);
+    Write_File(odd + "/" + Hero_File_Name, "Hero 100 20 15 10 8 12");  // starts at x 0, y 0: on a wall
+    const Check_Result odd_result = Check_Data(odd);
+    const std::vector<std::string> lines_shown = Report_Lines(odd_result);
+    EXPECT_NE(std::find(lines_shown.begin(), lines_shown.end(),
+                        "データ?]0;x??b/Hero_Status_Info.txt:1:23: warning: the hero starts on a wall at x 0, y 0 "
+                        "(データ?]0;x??b/test.txt:1:1)"),
+              lines_shown.end())
+        << Text_Report(odd_result, drawing::Utf8_Glyphs(), false);
+    const std::string json = Json_Report(odd_result, drawing::Utf8_Glyphs(), false);
+    EXPECT_NE(json.find("\"directory\": \"データ\\u001B]0;x\\u0007\\u000Ab\",\n\"directory_is_utf8\": true"),
+              std::string::npos)
+        << json;
+    std::filesystem::rename(odd, "data\xFF");  // not UTF-8
+    const std::string not_utf8 = Json_Report(Check_Data("data\xFF"), drawing::Utf8_Glyphs(), false);
+    EXPECT_NE(not_utf8.find("\"directory\": \"data\xEF\xBF\xBD\",\n\"directory_is_utf8\": false"), std::string::npos)
+        << not_utf8;
 
     const Check_Result clean = Check_Data("");
     std::istringstream text(Text_Report(clean, drawing::Utf8_Glyphs(), true));

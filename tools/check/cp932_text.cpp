@@ -1,5 +1,6 @@
 #include "cp932_text.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -121,4 +122,99 @@ std::string Shown(std::string_view safe_text, const platform::Glyph_Table& outpu
 std::string Hex_Byte(uint8_t byte) {
     constexpr std::string_view Digits = "0123456789ABCDEF";
     return std::string("0x") + Digits[byte >> 4] + Digits[byte & 0x0F];
+}
+
+size_t Utf8_Length(std::string_view bytes, size_t i) {
+    const auto at = [&](size_t k) { return i + k < bytes.size() ? static_cast<uint8_t>(bytes[i + k]) : 0; };
+    const uint8_t lead = at(0);
+    if (i >= bytes.size()) return 0;
+    if (lead < 0x80) return 1;
+    // The range of the second byte narrows for the leads that could start an
+    // overlong form, a surrogate or a value past U+10FFFF.
+    uint8_t low = 0x80, high = 0xBF;
+    size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (at(1) < low || at(1) > high) return 0;
+    for (size_t k = 2; k < length; ++k) {
+        if ((at(k) & 0xC0) != 0x80) return 0;
+    }
+    return length;
+}
+
+bool Is_Utf8(std::string_view bytes) {
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t length = Utf8_Length(bytes, i);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+namespace {
+
+bool Is_C0_Or_Del(uint8_t byte) { return byte < 0x20 || byte == 0x7F; }
+
+// U+0080 to U+009F, two bytes in UTF-8.
+bool Is_Utf8_C1(std::string_view bytes, size_t i, size_t length) {
+    return length == 2 && static_cast<uint8_t>(bytes[i]) == 0xC2 && static_cast<uint8_t>(bytes[i + 1]) <= 0x9F;
+}
+
+}  // namespace
+
+std::string Path_Shown(std::string_view path, platform::Terminal_Charset charset) {
+    using platform::Terminal_Charset;
+    std::string shown;
+    for (size_t i = 0; i < path.size();) {
+        const auto byte = static_cast<uint8_t>(path[i]);
+        size_t length = 1;
+        bool control = Is_C0_Or_Del(byte);
+        if (charset == Terminal_Charset::Utf8) {
+            length = std::max<size_t>(Utf8_Length(path, i), 1);
+            control = control || Utf8_Length(path, i) == 0 || Is_Utf8_C1(path, i, length);
+        } else if (byte >= 0x80 && byte <= 0x9F) {
+            // Shift-JIS lead bytes; EUC's single shifts, which start a character.
+            control = charset == Terminal_Charset::Other ||
+                      (charset == Terminal_Charset::Euc && byte != 0x8E && byte != 0x8F);
+        }
+        shown += control ? std::string("?") : std::string(path.substr(i, length));
+        i += length;
+    }
+    return shown;
+}
+
+std::string Json_Path_Text(std::string_view path) {
+    std::string json;
+    for (size_t i = 0; i < path.size();) {
+        const size_t length = Utf8_Length(path, i);
+        const auto byte = static_cast<uint8_t>(path[i]);
+        if (length == 0) {
+            json += "\xEF\xBF\xBD";  // U+FFFD, the replacement character
+            ++i;
+            continue;
+        }
+        if (byte == '"' || byte == '\\') {
+            json += '\\';
+            json += path[i];
+        } else if (Is_C0_Or_Del(byte)) {
+            json += "\\u00" + Hex_Byte(byte).substr(2);
+        } else if (Is_Utf8_C1(path, i, length)) {
+            json += "\\u00" + Hex_Byte(static_cast<uint8_t>(path[i + 1])).substr(2);
+        } else {
+            json += path.substr(i, length);
+        }
+        i += length;
+    }
+    return json;
 }

@@ -39,3 +39,22 @@ std::string Shown(std::string_view safe_text, const platform::Glyph_Table& outpu
 
 // "0x1B"
 std::string Hex_Byte(uint8_t byte);
+
+// ---- Paths -------------------------------------------------------------------
+// A path is in the user's own bytes, not code page 932: in the locale's
+// character set, as it was typed, or in any bytes at all.
+
+// The length of the well-formed UTF-8 character at `i` (no overlong form, no
+// surrogate, nothing past U+10FFFF), or 0 when none starts there.
+size_t Utf8_Length(std::string_view bytes, size_t i);
+bool Is_Utf8(std::string_view bytes);
+
+// The path as a terminal of that character set shows it: each control byte
+// (C0, DEL and the C1 controls as that set would read them) and, in UTF-8,
+// each byte that is no character shown as '?', so that nothing in a path can
+// move the cursor, end a line or change the terminal.
+std::string Path_Shown(std::string_view path, platform::Terminal_Charset charset);
+
+// The path inside a JSON string, in UTF-8: each byte that is not UTF-8
+// becomes U+FFFD; quotes, backslashes and every control are escaped.
+std::string Json_Path_Text(std::string_view path);

@@ -232,9 +232,9 @@ void Report_Hero_Start(Findings& findings, const Map_Reading& map, const Hero_St
     for (const int column : {x, x + 1}) {
         if (!Blocks(column, y)) continue;
         const Position wall = Cell_At(map, column, y);
-        findings.Add(Hero_File_Name, start_at, Severity::Warning,
-                     "the hero starts on a wall at " + At(x, y) + " (" + findings.Path(Field_Map_File) + ":" +
-                         std::to_string(wall.line) + ":" + std::to_string(wall.column) + ")");
+        findings.Add(Hero_File_Name, start_at, Severity::Warning, "the hero starts on a wall at " + At(x, y));
+        findings.list.back().also_file = findings.Path(Field_Map_File);
+        findings.list.back().also_at = wall;
         return;
     }
 }

@@ -60,22 +60,8 @@ std::string Shown_Excerpt(const Finding& finding, const platform::Glyph_Table& o
 
 // ---- JSON --------------------------------------------------------------------
 
-// A file name as the user gave it: bytes passed through, JSON's specials escaped.
-std::string Json_Path(std::string_view path) {
-    std::string json = "\"";
-    for (const char c : path) {
-        const auto byte = static_cast<uint8_t>(c);
-        if (c == '"' || c == '\\') {
-            json += '\\';
-            json += c;
-        } else if (byte < 0x20) {
-            json += "\\u00" + Hex_Byte(byte).substr(2);
-        } else {
-            json += c;
-        }
-    }
-    return json + "\"";
-}
+// A file name as the user gave it, in UTF-8 (see Json_Path_Text).
+std::string Json_Path(std::string_view path) { return "\"" + Json_Path_Text(path) + "\""; }
 
 // Code page 932 text from the data, in the terminal's character set.
 std::string Json_Text(std::string_view safe, const platform::Glyph_Table& output) {
@@ -137,10 +123,13 @@ std::string Json_Sheet(const platform::Glyph_Table& output) {
 std::string Text_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map) {
     std::string text;
     const auto line = [&](std::string_view safe) { text += Shown(safe, output) + "\n"; };
+    const auto place = [&](const std::string& file, Position at) {
+        return Path_Shown(file, output.charset) + ":" + std::to_string(at.line) + ":" + std::to_string(at.column);
+    };
     for (const Finding& f : result.findings.list) {
-        text += f.file + ":" + std::to_string(f.at.line) + ":" + std::to_string(f.at.column) + ": " +
-                Severity_Name(f.severity) + ": ";
-        line(f.message);
+        text += place(f.file, f.at) + ": " + Severity_Name(f.severity) + ": " + Shown(f.message, output);
+        if (!f.also_file.empty()) text += " (" + place(f.also_file, f.also_at) + ")";
+        text += "\n";
         if (f.severity != Severity::Note) text += Shown_Excerpt(f, output);
     }
     line(Summary(result.findings.list));
@@ -164,12 +153,19 @@ std::string Text_Report(const Check_Result& result, const platform::Glyph_Table&
 
 std::string Json_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map) {
     const std::vector<Finding>& findings = result.findings.list;
-    std::string out = "{\n\"directory\": " + Json_Path(result.findings.folder.empty() ? "." : result.findings.folder) +
+    const std::string& folder = result.findings.folder;
+    std::string out = "{\n\"directory\": " + Json_Path(folder.empty() ? "." : folder) +
+                      ",\n\"directory_is_utf8\": " + (Is_Utf8(folder) ? "true" : "false") +
                       ",\n\"exit_status\": " + std::to_string(Exit_Status(findings)) + ",\n\"findings\": ";
     out += Json_List(findings, [&](const Finding& f) {
+        std::string message = Shown(f.message, output, true);
+        if (!f.also_file.empty()) {
+            message += " (" + Json_Path_Text(f.also_file) + ":" + std::to_string(f.also_at.line) + ":" +
+                       std::to_string(f.also_at.column) + ")";
+        }
         return "{\"file\": " + Json_Path(f.file) + ", \"line\": " + std::to_string(f.at.line) +
                ", \"column\": " + std::to_string(f.at.column) + ", \"severity\": \"" + Severity_Name(f.severity) +
-               "\", \"message\": " + Json_Text(f.message, output) + "}";
+               "\", \"message\": \"" + message + "\"}";
     });
     out += ",\n\"sheet\": " + (result.statuses_read ? Json_Sheet(output) : std::string("null"));
     if (with_map) {
