@@ -72,13 +72,20 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/lintian-overrides RENAME console-rpg
 # them: gzip -9 without a name or time stamp, so a rebuild gives the same bytes.
 set(CONSOLE_RPG_AT_INSTALL ${CMAKE_CURRENT_BINARY_DIR}/at-install)
 set(CONSOLE_RPG_COMPRESSED doc/console-rpg.6 packaging/changelog)
+# The launcher names the checker to a player whose data is incomplete.
+set(CONSOLE_RPG_HAS_CHECKER no)
 if(TARGET console-rpg-check)
+  set(CONSOLE_RPG_HAS_CHECKER yes)
   list(APPEND CONSOLE_RPG_COMPRESSED doc/console-rpg-check.1)
 endif()
 install(CODE "
   get_filename_component(prefix \"\${CMAKE_INSTALL_PREFIX}\" ABSOLUTE)
   cmake_path(APPEND prefix \"${CONSOLE_RPG_PROGRAM_DIR}\" console-rpg OUTPUT_VARIABLE CONSOLE_RPG_INSTALLED_PROGRAM)
   cmake_path(APPEND prefix \"${CONSOLE_RPG_DATA_DIR}\" OUTPUT_VARIABLE CONSOLE_RPG_INSTALLED_DATA)
+  set(CONSOLE_RPG_INSTALLED_CHECKER \"\")
+  if(\"${CONSOLE_RPG_HAS_CHECKER}\" STREQUAL \"yes\")
+    cmake_path(APPEND prefix \"${CMAKE_INSTALL_BINDIR}\" console-rpg-check OUTPUT_VARIABLE CONSOLE_RPG_INSTALLED_CHECKER)
+  endif()
   set(PROJECT_VERSION \"${PROJECT_VERSION}\")
   configure_file(\"${CMAKE_CURRENT_SOURCE_DIR}/tools/launcher/console-rpg.in\"
                  \"${CONSOLE_RPG_AT_INSTALL}/console-rpg\" @ONLY)

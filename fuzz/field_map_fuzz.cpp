@@ -16,7 +16,7 @@
 
 #include "field/field_map.h"
 #include "fuzz_support.h"
-#include "platform/scripted.h"
+#include "platform/scripted/scripted.h"
 
 namespace {
 

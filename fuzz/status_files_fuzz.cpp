@@ -27,10 +27,9 @@
 #include "data/status_files.h"
 #include "data/text_reader.h"
 #include "fuzz_support.h"
+#include "platform/core/cp932_glyphs.h"
 
 namespace {
-
-constexpr int Ctrl_Z = 0x1A;
 
 std::string input_path;  // the hero file in the private directory
 constexpr uint8_t Untouched = 0xA5;  // what every byte of a record held before the load
@@ -64,7 +63,7 @@ struct Plain_Reading {
         std::string kept;
         size_t i = start;
         while (i < at) {
-            const size_t width = Is_Lead_Byte(bytes[i]) ? 2 : 1;
+            const size_t width = platform::Is_Cp932_Lead(bytes[i]) ? 2 : 1;
             if (kept.size() + width > capacity - 1) break;
             kept += static_cast<char>(bytes[i]);
             if (width == 2 && i + 1 < at) kept += static_cast<char>(bytes[i + 1]);

@@ -30,6 +30,7 @@
 
 #include "data/records.h"
 #include "data/text_reader.h"
+#include "platform/core/cp932_glyphs.h"
 #include "platform/platform.h"
 
 namespace {
@@ -59,17 +60,9 @@ void Append_Number(Save_Text& text, int64_t value) {
 }
 
 // Each value on a line of its own, then an empty line closing the group.
-void Append_Group(Save_Text& text, std::initializer_list<int64_t> values) {
-    for (const int64_t value : values) {
-        Append_Number(text, value);
-        Append(text, Line_End);
-    }
-    Append(text, Line_End);
-}
-
-template <size_t N>
-void Append_Group(Save_Text& text, const std::array<uint16_t, N>& values) {
-    for (const uint16_t value : values) {
+template <typename Number, size_t N>
+void Append_Group(Save_Text& text, const std::array<Number, N>& values) {
+    for (const Number value : values) {
         Append_Number(text, value);
         Append(text, Line_End);
     }
@@ -83,8 +76,10 @@ void Compose(Save_Text& text, const Hero_Status_Info& record) {
     Append(text, record.name.data());
     Append(text, Line_End);
     Append(text, Line_End);
-    Append_Group(text, {record.hp, record.attack, record.defense, record.stat4, record.stat5, record.stat6});
-    Append_Group(text, {Signed_32(record.rating), Signed_32(record.exp), record.level, record.aux});
+    Append_Group(text, std::to_array<int64_t>({record.hp, record.attack, record.defense, record.stat4,
+                                               record.stat5, record.stat6}));
+    Append_Group(text,
+                 std::to_array<int64_t>({Signed_32(record.rating), Signed_32(record.exp), record.level, record.aux}));
     Append_Group(text, record.group3);
     Append_Group(text, record.group4);
     Append_Group(text, record.group5);
@@ -93,12 +88,6 @@ void Compose(Save_Text& text, const Hero_Status_Info& record) {
         Append(text, Line_End);
     }
 }
-
-bool Is_Read_Separator(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-constexpr char Ctrl_Z = 0x1A;
 
 // The loader takes the name as one token of at most 29 bytes and never cuts a
 // double-byte character: a name it would read differently (or read as a
@@ -110,10 +99,11 @@ bool Name_Reads_Back(const std::array<char, 30>& name) {
     const auto length = static_cast<size_t>(static_cast<const char*>(end) - name.data());
     if (length == 0) return false;
     for (size_t i = 0; i < length; ++i) {
-        if (Is_Read_Separator(name[i]) || name[i] == Ctrl_Z) return false;
+        const auto byte = static_cast<uint8_t>(name[i]);
+        if (Is_Space(byte) || byte == Ctrl_Z) return false;
     }
     for (size_t i = 0; i < length; ++i) {
-        if (!Is_Lead_Byte(static_cast<uint8_t>(name[i]))) continue;
+        if (!platform::Is_Cp932_Lead(static_cast<uint8_t>(name[i]))) continue;
         if (i + 2 > limit) return false;  // the loader would drop this character
         ++i;
     }

@@ -49,7 +49,10 @@ struct Skill_Info {
     uint16_t penetration;
 };
 
-// The layouts are the game's file and memory contract; keep them fixed.
+// The records' sizes and field offsets are the game's memory layout; keep
+// them fixed. The files are text, read and written value by value, so no file
+// holds these bytes: what the buffers' sizes decide there is how long a name
+// may be, and the fields' widths where a number wraps.
 static_assert(offsetof(Hero_Status_Info, hp) == 30);
 static_assert(offsetof(Hero_Status_Info, rating) == 44);
 static_assert(offsetof(Hero_Status_Info, group5) == 72);

@@ -2,13 +2,13 @@
 
 #include <utility>
 
+#include "platform/core/cp932_glyphs.h"
 #include "platform/platform.h"
 
 namespace {
 
 constexpr int End_Of_File = -1;
 constexpr int No_Held_Char = -2;
-constexpr int Ctrl_Z = 0x1A;
 
 using Outcome = Value_Note::Outcome;
 
@@ -127,7 +127,7 @@ bool Value_Scanner::Token(std::span<char> buffer) {
     while (c != End_Of_File && !Is_Space(c)) {
         if (!cut) {
             // A double-byte character goes in whole or not at all.
-            const size_t width = Is_Lead_Byte(static_cast<uint8_t>(c)) ? 2 : 1;
+            const size_t width = platform::Is_Cp932_Lead(static_cast<uint8_t>(c)) ? 2 : 1;
             if (length + width > limit) {
                 cut = true;
             } else {

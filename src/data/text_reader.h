@@ -29,6 +29,9 @@ void Unread_Char(Text_File& text, int c);
 // Only the data checker asks.
 long Offset_Of_Next_Char(const Text_File& text);
 
+// The byte that ends a file in text mode, wherever it stands.
+inline constexpr int Ctrl_Z = 0x1A;
+
 // What the C library's isspace accepts in the "C" locale: what separates values.
 constexpr bool Is_Space(int c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -89,8 +92,3 @@ struct Value_Scanner {
     // Hands the observer the conversion just done.
     void Tell(const void* field, bool text_field);
 };
-
-// True for a byte that starts a double-byte character in code page 932.
-constexpr bool Is_Lead_Byte(uint8_t byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}

@@ -1,10 +1,12 @@
 #pragma once
 // The handful of console services the game draws and reads keys through.
 //
-// The game was written against the Windows console; each back end (POSIX
-// terminal, Win32 console, scripted console for tests) provides these with the
-// behaviour the game relies on. No game file includes an operating-system
-// header: only the back ends under src/platform/ do.
+// The game was written against the Windows console. The console services here
+// are served alike by the shared console (core/console.h) over each back end
+// (POSIX terminal, Win32 console, scripted console for tests), with the
+// behaviour the game relies on; the files and the text output are each back
+// end's own. No game file includes an operating-system header: only the back
+// ends under src/platform/ do.
 
 #include <cstddef>
 #include <cstdint>
@@ -68,6 +70,9 @@ struct Glyph_Table;  // platform/core/cp932_glyphs.h
 // locale's character set on POSIX systems, the one the game draws in; in
 // UTF-8 on Windows, written to a console as its characters.
 void Load_Output_Glyphs(Glyph_Table& table);
+
+// The same in UTF-8, whatever the locale: for JSON, which is UTF-8 always.
+void Load_Utf8_Glyphs(Glyph_Table& table);
 
 // Writes text in that character set to standard output. False when it could
 // not be written.

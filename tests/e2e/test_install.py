@@ -12,14 +12,19 @@ import signal
 import subprocess
 import tarfile
 import tempfile
+import threading
 import unittest
 import zipfile
 
-from harness import (BUILD, GAME_DATA, HERO, SAMPLE_HERO, STATUS_FILES, WINDOWS_BUILD, Tmux, built_package,
-                     columns_of, environment, wait_for_file)
+from harness import (BUILD, GAME_DATA, HERO, SAMPLE_HERO, STATUS_FILES, VERSION, WINDOWS_BUILD, Tmux,
+                     built_package, columns_of, environment, wait_for_file)
 
 DATA_FILES = sorted(STATUS_FILES + ["test.txt"])
 HERO_FILE = "Hero_Status_Info.txt"
+# The order the launcher looks at them in: the hero file, which marks a folder as set up, last.
+LAUNCHER_ORDER = [name for name in DATA_FILES if name != HERO_FILE] + [HERO_FILE]
+OTHER_USER = 65534  # nobody
+AS_ROOT = os.geteuid() == 0  # only root can hand a file to another user
 
 STUB = """#!/bin/sh
 { echo "$$"; pwd -P; } >"$STUB_RECORD"
@@ -34,6 +39,13 @@ def sample(name):
 
 
 SAMPLES = {name: sample(name) for name in DATA_FILES}
+
+
+def dead_pid():
+    """The number of a process that has ended."""
+    process = subprocess.Popen(["true"])
+    process.wait()
+    return process.pid
 
 
 def contents(folder):
@@ -69,17 +81,31 @@ class Launcher(unittest.TestCase):
                 f.write(data)
         return path
 
+    def missing(self, folder, names):
+        """What the launcher says before the game when the named data files are not in the folder."""
+        lines = [b"console-rpg: no readable %s in %s\n" % (name.encode(), folder.encode())
+                 for name in LAUNCHER_ORDER if name in names]
+        checker = os.path.join(self.prefix, "bin", "console-rpg-check")
+        if lines and os.path.exists(checker):
+            lines.append(b"console-rpg: %s %s says more about the data there\n" % (checker.encode(), folder.encode()))
+        return b"".join(lines)
+
     def stub_the_game(self):
         with open(os.path.join(self.prefix, "libexec", "console-rpg", "console-rpg"), "w") as f:
             f.write(STUB)
 
-    def launch(self, cwd, env=None, status=0, signal_name=""):
-        """Runs the launcher; returns its status, its output and where the stub ran (None if it did not)."""
+    def launch(self, cwd, env=None, status=0, signal_name="", args=(), started=None, first=None):
+        """Runs the launcher; returns its status, its output and where the stub ran (None if it did not).
+        started, if given, is called with the launcher's process number as soon as it runs; first is a shell
+        command run in that same process before the launcher takes it over."""
         if os.path.exists(self.record):
             os.remove(self.record)
         stub = {"HOME": self.home, "STUB_RECORD": self.record, "STUB_STATUS": str(status), "STUB_SIGNAL": signal_name}
-        process = subprocess.Popen([self.launcher], cwd=cwd, env=environment(stub, env, only_path=True),
+        command = ["sh", "-c", first + '; exec "$0" "$@"'] if first else []
+        process = subprocess.Popen(command + [self.launcher] + list(args), cwd=cwd, env=environment(stub, env, only_path=True),
                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        if started:
+            started(process.pid)
         out, err = process.communicate(timeout=30)
         ran_in = None
         if os.path.exists(self.record):
@@ -93,17 +119,18 @@ class Launcher(unittest.TestCase):
         self.stub_the_game()
         cases = {
             "the whole sample data": SAMPLES,
+            # Nothing is written here, but each file the game will miss is named first.
             "a hero file alone": {HERO_FILE: b"mine"},
         }
         for what, files in cases.items():
             with self.subTest(what):
                 here = self.new_dir(what, files)
-                self.assertEqual(self.launch(here), (0, b"", here))
+                self.assertEqual(self.launch(here), (0, self.missing(here, set(DATA_FILES) - set(files)), here))
                 self.assertEqual(contents(here), files)
         with self.subTest("a hero file that is a broken link: the game says what is wrong"):
             here = self.new_dir("broken")
             os.symlink("nowhere", os.path.join(here, HERO_FILE))
-            self.assertEqual(self.launch(here), (0, b"", here))
+            self.assertEqual(self.launch(here), (0, self.missing(here, DATA_FILES), here))
         self.assertFalse(os.path.exists(os.path.join(self.home, ".local")), "the player's folder was made")
 
     def test_elsewhere_plays_in_the_player_folder_filled_from_the_samples_the_first_time(self):
@@ -124,36 +151,92 @@ class Launcher(unittest.TestCase):
                     self.assertEqual(self.launch(here, env), (0, b"", folder), run)
                     self.assertEqual(contents(folder), SAMPLES, run)
                 self.assertEqual(os.listdir(here), ["test.txt"])
+        with self.subTest("a umask that lets the group write: what the launcher makes is still the player's alone"):
+            shutil.rmtree(os.path.join(self.home, ".local"))
+            umask = os.umask(0o002)
+            try:
+                self.assertEqual(self.launch(self.scratch), (0, b"", self.default_folder))
+            finally:
+                os.umask(umask)
+            self.assertEqual(contents(self.default_folder), SAMPLES)
 
-    def test_a_file_the_player_has_is_never_replaced(self):
+    def test_a_file_the_player_has_is_never_replaced_and_only_dead_fills_leftovers_go(self):
         self.stub_the_game()
         elsewhere = self.new_dir("elsewhere")
         theirs = os.path.join(self.new_dir("theirs", {"Flame.txt": b"theirs"}), "Flame.txt")
+        folder = self.default_folder
+        flame = os.path.join(folder, "Flame.txt")
+        dead, live = ".Flame.txt.partial-%d" % dead_pid(), ".Flame.txt.partial-%d" % os.getpid()
+        # Each case: what the folder holds (bytes, or ("link", target)), what it holds after, and the files the
+        # launcher names as missing. A link of any kind where a sample goes is the player's, kept as it is.
         cases = [
             # A folder not yet set up (no hero file) gets only what it misses.
-            ("their own skill file", {"Flame.txt": b"mine"}, dict(SAMPLES, **{"Flame.txt": b"mine"})),
+            ("their own skill file", {"Flame.txt": b"mine"}, dict(SAMPLES, **{"Flame.txt": b"mine"}), []),
             ("a link where a skill file goes", {"Flame.txt": ("link", theirs)},
-             dict(SAMPLES, **{"Flame.txt": ("link", theirs)})),
+             dict(SAMPLES, **{"Flame.txt": ("link", theirs)}), []),
+            ("a broken link there", {"Flame.txt": ("link", "nowhere")},
+             dict(SAMPLES, **{"Flame.txt": ("link", "nowhere")}), ["Flame.txt"]),
+            ("a link to a folder there", {"Flame.txt": ("link", self.scratch)},
+             dict(SAMPLES, **{"Flame.txt": ("link", self.scratch)}), ["Flame.txt"]),
+            ("a link to itself there", {"Flame.txt": ("link", "Flame.txt")},
+             dict(SAMPLES, **{"Flame.txt": ("link", "Flame.txt")}), ["Flame.txt"]),
             # With a hero file it is the player's, as it stands.
-            ("their own hero alone", {HERO_FILE: b"mine"}, {HERO_FILE: b"mine"}),
+            ("their own hero alone", {HERO_FILE: b"mine"}, {HERO_FILE: b"mine"}, set(DATA_FILES) - {HERO_FILE}),
+            # What a fill killed outright left: gone once its process is; a running fill's own is kept, as is
+            # what only looks like one.
+            ("a dead fill's partial file and link", {dead: b"half", dead.replace("Flame", "test"): ("link", theirs)},
+             SAMPLES, []),
+            ("a dead fill's partial file in a folder set up", dict(SAMPLES, **{dead: b"half"}), SAMPLES, []),
+            ("a running fill's partial file", {live: b"half"}, dict(SAMPLES, **{live: b"half"}), []),
+            ("names that only look like a partial file", {dead + "x": b"", ".Flame.txt.partial-": b""},
+             dict(SAMPLES, **{dead + "x": b"", ".Flame.txt.partial-": b""}), []),
         ]
-        for what, before, after in cases:
+        if AS_ROOT:
+            cases.append(("a link of another user's there", {"Flame.txt": ("link", theirs), "owner": OTHER_USER},
+                          dict(SAMPLES, **{"Flame.txt": ("link", theirs)}), []))
+        for what, before, after, missing in cases:
             with self.subTest(what):
-                shutil.rmtree(self.default_folder, ignore_errors=True)
-                os.makedirs(self.default_folder)
+                shutil.rmtree(folder, ignore_errors=True)
+                os.makedirs(folder)
                 for name, data in before.items():
-                    if isinstance(data, tuple):
-                        os.symlink(data[1], os.path.join(self.default_folder, name))
+                    if name == "owner":
+                        os.lchown(flame, data, data)
+                    elif isinstance(data, tuple):
+                        os.symlink(data[1], os.path.join(folder, name))
                     else:
-                        with open(os.path.join(self.default_folder, name), "wb") as f:
+                        with open(os.path.join(folder, name), "wb") as f:
                             f.write(data)
-                self.assertEqual(self.launch(elsewhere), (0, b"", self.default_folder))
-                self.assertEqual(contents(self.default_folder), after)
+                self.assertEqual(self.launch(elsewhere), (0, self.missing(folder, missing), folder))
+                self.assertEqual(contents(folder), after)
                 self.assertEqual(contents(os.path.dirname(theirs)), {"Flame.txt": b"theirs"})
+        with self.subTest("a leftover named after the launcher's own process, made before it started"):
+            shutil.rmtree(folder)
+            os.makedirs(folder)
+            first = 'echo half >"%s/.Flame.txt.partial-$$"' % folder
+            self.assertEqual(self.launch(elsewhere, first=first), (0, b"", folder))
+            self.assertEqual(contents(folder), SAMPLES)
+        with self.subTest("a directory that looks like a dead fill's partial file is not the launcher's"):
+            os.mkdir(os.path.join(folder, dead))
+            self.assertEqual(self.launch(elsewhere), (0, b"", folder))
+            self.assertTrue(os.path.isdir(os.path.join(folder, dead)))
+
+    def test_help_and_version_answer_as_installed_commands_do_and_start_nothing(self):
+        self.stub_the_game()
+        elsewhere = self.new_dir("elsewhere")
+        for args, first_line in [(["--help"], b"Usage: console-rpg [--help | --version]"),
+                                 (["--version"], b"console-rpg " + VERSION.encode())]:
+            with self.subTest(args[0]):
+                result = subprocess.run([self.launcher] + args, cwd=elsewhere, capture_output=True, timeout=30,
+                                        env=environment({"HOME": self.home, "STUB_RECORD": self.record}, only_path=True))
+                self.assertEqual((result.returncode, result.stderr), (0, b""))
+                self.assertEqual(result.stdout.split(b"\n")[0], first_line)
+                self.assertTrue(result.stdout.endswith(b"\n"))
+                self.assertFalse(os.path.exists(self.record), "the game was started")
+                self.assertFalse(os.path.exists(os.path.join(self.home, ".local")), "the player's folder was made")
 
     def test_the_game_status_and_signals_pass_through_untouched(self):
         self.stub_the_game()
-        here = self.new_dir("here", {HERO_FILE: b"mine"})
+        here = self.new_dir("here", SAMPLES)
         # Not SIGINT: a test run in the background of a shell starts with it ignored.
         cases = [(0, "", 0), (1, "", 1), (7, "", 7), (255, "", 255),
                  (0, "TERM", -signal.SIGTERM), (0, "HUP", -signal.SIGHUP), (0, "USR1", -signal.SIGUSR1)]
@@ -165,31 +248,184 @@ class Launcher(unittest.TestCase):
         self.stub_the_game()
         elsewhere = self.new_dir("elsewhere")
         a_file = os.path.join(self.new_dir("files", {"plain": b""}), "plain")
-        # The map comes last of the samples by name, so every other file is copied before it fails.
-        unreadable = os.path.join(self.samples, "test.txt")
+        map_sample = os.path.join(self.samples, "test.txt")
+        hero_sample = os.path.join(self.samples, HERO_FILE)
+        away = os.path.join(self.scratch, "away")
+
+        def damage_sample(path, make):
+            os.rename(path, away)
+            make(path)
+
+            def undo():
+                if os.path.isdir(path) and not os.path.islink(path):
+                    os.rmdir(path)
+                elif os.path.lexists(path):
+                    os.remove(path)
+                os.rename(away, path)
+            return undo
+
+        # Each case: the environment, and what to damage in the samples (undone after the case).
         cases = [
             ("the folder would be inside a file", {"XDG_DATA_HOME": a_file}, None),
             ("no HOME and no XDG_DATA_HOME", {"HOME": None}, None),
-            ("a sample file cannot be read", {}, unreadable),
+            # A relative HOME would give a folder in each working directory.
+            ("HOME relative", {"HOME": "rel"}, None),
+            ("HOME the working directory", {"HOME": "."}, None),
+            ("HOME like an option", {"HOME": "-dash"}, None),
+            # A damaged install is found before anything is copied.
+            ("a sample file is missing", {}, lambda: damage_sample(map_sample, lambda path: None)),
+            ("a sample file is a folder", {}, lambda: damage_sample(map_sample, os.mkdir)),
+            ("the sample hero is a broken link", {}, lambda: damage_sample(hero_sample, lambda p: os.symlink("no", p))),
         ]
-        for what, env, unreadable_sample in cases:
+        for what, env, damage in cases:
             with self.subTest(what):
-                if unreadable_sample:
-                    os.rename(unreadable_sample, unreadable_sample + ".away")
-                    os.mkdir(unreadable_sample)
-                status, output, ran_in = self.launch(elsewhere, env)
+                undo = damage() if damage else None
+                try:
+                    status, output, ran_in = self.launch(elsewhere, env)
+                finally:
+                    if undo:
+                        undo()
                 self.assertEqual(status, 1)
-                self.assertTrue(output.startswith(b"console-rpg: ") or b"\nconsole-rpg: " in output, output)
+                # The launcher's own line last, after what a command it ran said.
+                self.assertTrue(output.endswith(b"\n") and output.split(b"\n")[-2].startswith(b"console-rpg: "), output)
                 self.assertIsNone(ran_in)
-        # The copy that failed left nothing half-made, and no hero file: the next start finishes the folder.
+                self.assertEqual(contents(self.default_folder) if os.path.exists(self.default_folder) else {}, {})
+        self.assertEqual(os.listdir(elsewhere), [])
+        # A copy that fails part way: the map comes last but the hero of the samples by name, so every other file
+        # is copied before it fails (its own process's memory cannot be read from the start).
+        undo = damage_sample(map_sample, lambda path: os.symlink("/proc/self/mem", path))
+        try:
+            status, output, ran_in = self.launch(elsewhere)
+        finally:
+            undo()
+        self.assertEqual((status, ran_in), (1, None))
+        self.assertIn(b"\nconsole-rpg: cannot copy ", output)
+        # It left nothing half-made, and no hero file: the next start finishes the folder.
         partial = contents(self.default_folder)
         self.assertNotIn(HERO_FILE, partial)
         self.assertNotIn("test.txt", partial)
-        self.assertEqual({name: SAMPLES.get(name) for name in partial}, partial)
-        os.rmdir(unreadable)
-        os.rename(unreadable + ".away", unreadable)
+        self.assertEqual(partial, {name: SAMPLES[name] for name in LAUNCHER_ORDER[:-2]})
         self.assertEqual(self.launch(elsewhere), (0, b"", self.default_folder))
         self.assertEqual(contents(self.default_folder), SAMPLES)
+
+    def test_a_data_folder_someone_else_could_change_is_refused_with_one_line(self):
+        self.stub_the_game()
+        elsewhere = self.new_dir("elsewhere")
+        mine = self.new_dir("mine")
+
+        # Each case: how to make the parent of the folder and the folder (either may be None: made by the
+        # launcher), and why the launcher refuses it (None: it plays there). The folder is set up (holds a hero
+        # file) or not.
+        def directory(mode=0o755, owner=None, files=None):
+            def make(path):
+                os.makedirs(path)
+                for name, data in (files or {}).items():
+                    with open(os.path.join(path, name), "wb") as f:
+                        f.write(data)
+                os.chmod(path, mode)
+                if owner is not None:
+                    os.chown(path, owner, owner)
+            return make
+
+        def link(target, owner=None):
+            def make(path):
+                os.symlink(target, path)
+                if owner is not None:
+                    os.lchown(path, owner, owner)
+            return make
+
+        set_up = {HERO_FILE: b"mine"}
+        others_write, others_own = b"may be written by other users", b"is owned by another user"
+        cases = [
+            ("a folder everyone may write", None, directory(0o777), others_write),
+            ("a folder everyone may write, set up", None, directory(0o777, files=set_up), others_write),
+            ("a folder its group may write", None, directory(0o775), others_write),
+            ("a sticky folder everyone may write", None, directory(0o1777), others_write),
+            ("a parent everyone may write", directory(0o777), None, others_write),
+            ("a parent its group may write", directory(0o770), directory(0o700), others_write),
+            # Sticky, as /tmp is: nobody else may move the player's folder out of it.
+            ("a sticky parent everyone may write", directory(0o1777), None, None),
+            ("a folder that is a link of the player's to their own", None, link(mine), None),
+            ("a folder that is a broken link", None, link("nowhere"), b"cannot enter"),
+            ("a folder that is a link to itself", None, link("console-rpg"), b"cannot enter"),
+        ]
+        if AS_ROOT:
+            theirs = self.new_dir("theirs")
+            os.chown(theirs, OTHER_USER, OTHER_USER)
+            cases += [
+                ("a folder of another user", None, directory(owner=OTHER_USER), others_own),
+                ("a folder of another user, set up", None, directory(owner=OTHER_USER, files=set_up), others_own),
+                ("a parent of another user", directory(owner=OTHER_USER), directory(0o700), others_own),
+                ("a folder that is another user's link to the player's own", None, link(mine, OTHER_USER),
+                 b"is a link owned by another user"),
+                ("a folder that is the player's link to another user's", None, link(theirs), others_own),
+            ]
+        for number, (what, make_parent, make_folder, why) in enumerate(cases):
+            with self.subTest(what):
+                parent = os.path.join(self.scratch, "xdg-%d" % number)
+                (make_parent or directory())(parent)
+                folder = os.path.join(parent, "console-rpg")
+                if make_folder:
+                    make_folder(folder)
+                before = sorted(os.listdir(parent))
+                status, output, ran_in = self.launch(elsewhere, {"XDG_DATA_HOME": parent})
+                if why is None:
+                    self.assertEqual((status, output), (0, b""))
+                    self.assertEqual(ran_in, os.path.realpath(folder))
+                    self.assertEqual(contents(folder), SAMPLES)
+                    shutil.rmtree(mine)
+                    os.mkdir(mine)
+                    continue
+                self.assertEqual((status, ran_in), (1, None))
+                # One line of its own, saying which folder and why.
+                lines = output.split(b"\n")
+                self.assertEqual(lines[-1], b"", output)
+                self.assertTrue(lines[-2].startswith(b"console-rpg: ") and folder.encode() in lines[-2], output)
+                self.assertIn(why, lines[-2])
+                self.assertEqual(sorted(os.listdir(parent)), before, "something was made beside the folder")
+                if os.path.isdir(folder):
+                    self.assertEqual(contents(folder), {HERO_FILE: b"mine"} if "set up" in what else {})
+                self.assertEqual(contents(mine), {})
+                if AS_ROOT:
+                    self.assertEqual(contents(theirs), {})
+
+    def test_a_link_planted_where_a_partial_file_goes_is_never_written_through(self):
+        # Whoever plants it, however quickly: here the test itself, in a loop racing each launcher.
+        self.stub_the_game()
+        elsewhere = self.new_dir("elsewhere")
+        victim = os.path.join(self.new_dir("victim", {"precious": b"precious"}), "precious")
+        starts = []
+        for attempt in range(5):
+            shutil.rmtree(self.default_folder, ignore_errors=True)
+            os.makedirs(self.default_folder)
+            done = threading.Event()
+            planter = []
+
+            def plant(pid):
+                def loop():
+                    names = [os.path.join(self.default_folder, ".%s.partial-%d" % (name, pid)) for name in DATA_FILES]
+                    while not done.is_set():
+                        for name in names:
+                            try:
+                                os.symlink(victim, name)
+                            except FileExistsError:
+                                pass
+                planter.append(threading.Thread(target=loop))
+                planter[0].start()
+
+            try:
+                status, output, ran_in = self.launch(elsewhere, started=plant)
+            finally:
+                done.set()
+                planter[0].join()
+            starts.append(status)
+            with open(victim, "rb") as f:
+                self.assertEqual(f.read(), b"precious", "written through a planted link on attempt %d" % attempt)
+            # The copy the link stopped is reported, and nothing of it is left marked as set up.
+            if status:
+                self.assertIn(b"console-rpg: cannot copy ", output)
+                self.assertNotIn(HERO_FILE, os.listdir(self.default_folder))
+        self.assertIn(1, starts, "the race was never run: no copy met a planted link")
 
     def test_the_real_game_plays_the_player_folder_and_ctrl_c_gives_130_and_the_terminal_back(self):
         elsewhere = self.new_dir("elsewhere")
@@ -250,6 +486,8 @@ class Packages(unittest.TestCase):
         # The launcher names the paths of the installed package, not of the build's staging area.
         self.assertIn("\ngame='/usr/libexec/console-rpg/console-rpg'\n", launcher)
         self.assertIn("\nsamples='/usr/share/games/console-rpg'\n", launcher)
+        self.assertIn("\nversion='%s'\n" % facts["version"], launcher)
+        self.assertIn("\nchecker='%s'\n" % ("/usr/bin/console-rpg-check" if facts["checker"] else ""), launcher)
 
     def test_the_packaged_programs_carry_the_distributions_hardening(self):
         deb, facts = built_package(self, BUILD, "console-rpg_%s_amd64.deb")

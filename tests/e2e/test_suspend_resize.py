@@ -4,8 +4,8 @@ import os
 import time
 import unittest
 
-from harness import (BINARY, HERO, PAWN, PAWN_START, SAMPLE_HERO, Tmux, expected_field, find_in, game_pid,
-                     make_work_dir, poll)
+from harness import (BINARY, HERO, MEASURE, NOTICE, PAWN, PAWN_START, SAMPLE_HERO, Tmux, expected_field, find_in,
+                     game_pid, make_work_dir, poll, wait_for_file)
 
 SUSPENDS = 20
 
@@ -14,6 +14,15 @@ def cpu_seconds(pid):
     with open("/proc/%d/stat" % pid) as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def has_ended(pid):
+    """Gone, or ended and not yet collected by its parent."""
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            return f.read().rsplit(")", 1)[1].split()[0] == "Z"
+    except FileNotFoundError:
+        return True
 
 
 class Suspend(unittest.TestCase):
@@ -64,10 +73,33 @@ class Suspend(unittest.TestCase):
                 self.assertEqual(f.read(), before, "terminal modes while suspended, time %d" % n)
 
 
+    def test_ctrl_z_during_the_missing_file_notice_suspends_and_the_notice_still_ends(self):
+        work = make_work_dir(self, missing=["Flame.txt"], game_link=True)
+        tmux = Tmux(self, "suspend-notice", "cd %s && PS1='$ ' exec bash --norc --noprofile -i" % work)
+        tmux.send("python3 %s result ./console-rpg" % MEASURE, "Enter")
+        tmux.wait_for(lambda s: NOTICE[3] in "\n".join(s), what="the notice")
+        tmux.send("C-z")
+        tmux.wait_for(lambda s: any("Stopped" in line for line in s) and [line for line in s if line.strip()][-1] == "$",
+                      what="the prompt after Ctrl+Z")
+        tmux.send("fg", "Enter")
+        outcome = wait_for_file(os.path.join(work, "result"), timeout=40)
+        self.assertIsNotNone(outcome, "the game did not end after fg")
+        status, elapsed = outcome.split()[:2]
+        self.assertEqual(int(status), 255)
+        self.assertLess(float(elapsed), 31.0, "the notice's 30 seconds count from its start")
+
+
 class Resize(unittest.TestCase):
     def test_a_small_terminal_shows_the_size_needed_and_the_field_comes_back(self):
+        # Input that never ends (`yes |`, or one always ready) must not hold the loop in its reading.
+        for n, (name, launch) in enumerate((("a terminal", "exec %s"), ("yes |", "yes | %s"),
+                                            ("/dev/zero", "exec %s < /dev/zero"))):
+            with self.subTest(input=name):
+                self.resize_and_back("resize-%d" % n, launch % BINARY)
+
+    def resize_and_back(self, name, launch):
         work = make_work_dir(self)
-        tmux = Tmux(self, "resize", "cd %s && exec %s" % (work, BINARY))
+        tmux = Tmux(self, name, "cd %s && %s; sleep 60" % (work, launch))
         tmux.wait_for(lambda s: find_in(s, HERO) == SAMPLE_HERO, what="the field")
         for width, height in [(40, 12), (53, 25), (80, 19)]:
             tmux.resize(width, height)
@@ -80,6 +112,9 @@ class Resize(unittest.TestCase):
             screen = tmux.wait_for(lambda s: find_in(s, HERO) == SAMPLE_HERO,
                                    what="the field back at %dx%d" % (width, height))
             self.assertEqual([row.rstrip() for row in screen[:19]], expected_field())
+        pid = game_pid(tmux.pane_pid()) or tmux.pane_pid()
+        tmux.send("C-c")
+        self.assertTrue(poll(lambda: has_ended(pid), timeout=1), "Ctrl+C did not end the game within a second")
 
 
 class Endings(unittest.TestCase):

@@ -1,12 +1,14 @@
 """Every way out gives the terminal back exactly as it was."""
 
 import os
+import select
 import signal
 import threading
 import time
+import types
 import unittest
 
-from harness import HERO, Pty, Tmux, game_pid, make_work_dir, start_on_pty, wait_for_file
+from harness import HERO, NOTICE, Pty, Tmux, game_pid, make_work_dir, start_on_pty, wait_for_file
 
 # Every signal whose default action ends the process, besides the keyboard's own.
 FATAL_SIGNALS = [signal.SIGTERM, signal.SIGHUP, signal.SIGUSR1, signal.SIGUSR2, signal.SIGALRM,
@@ -20,14 +22,18 @@ class TerminalRestore(unittest.TestCase):
         # The wrapping shell ignores the keyboard's signals so that it lives on
         # to record the game's status and the terminal's modes afterwards, and
         # stays so the pane's state is read from a live pane.
+        # What the game leaves unread must not reach the shell: `read -t 0` tells whether any is waiting.
         command = ("cd %s && ulimit -c 0 && trap : INT QUIT && stty -g > before && echo shell-marker && "
-                   "./console-rpg; echo $? > rc.tmp && stty -g > after && mv rc.tmp rc; sleep 60") % work
+                   "./console-rpg; echo $? > rc.tmp && stty -g > after && "
+                   "{ read -t 0 && echo input-left || echo none; } > unread && mv rc.tmp rc; sleep 60") % work
         return Tmux(self, name, command)
 
-    def check_restored(self, tmux, work, expected_status):
+    def check_restored(self, tmux, work, expected_status, typed_ahead=False):
         status = wait_for_file(os.path.join(work, "rc"))
         self.assertIsNotNone(status, "the game did not end")
         self.assertEqual(int(status), expected_status)
+        if typed_ahead:
+            self.assertEqual(wait_for_file(os.path.join(work, "unread")), "none", "typed-ahead keys reached the shell")
         with open(os.path.join(work, "before")) as before, open(os.path.join(work, "after")) as after:
             self.assertEqual(before.read(), after.read(), "terminal modes differ")
         self.assertEqual(tmux.query("#{alternate_on}"), "0", "still on the alternate screen")
@@ -52,8 +58,13 @@ class TerminalRestore(unittest.TestCase):
         for name, end, sig in ways:
             with self.subTest(way=name):
                 work, tmux, pid = self.start_field(name)
+                # Keys typed while the game could not read them are still waiting when it ends.
+                os.kill(pid, signal.SIGSTOP)
+                tmux.send("typed-ahead", "Enter")
+                time.sleep(0.1)
                 end(tmux, pid)
-                self.check_restored(tmux, work, 128 + sig)
+                os.kill(pid, signal.SIGCONT)
+                self.check_restored(tmux, work, 128 + sig, typed_ahead=True)
 
     def test_ctrl_c_ends_the_game_at_once_after_a_huge_paste(self):
         # A paste that filled the terminal's input buffer used to hold Ctrl+C back behind it.
@@ -106,6 +117,33 @@ class StalledOutput(unittest.TestCase):
                 self.assertLess(ended - started, 1.0)
                 if case == "non-blocking":
                     screen.wait_for(self, b"\x1b[?1049l", timeout=1)
+
+
+class GoneTerminal(unittest.TestCase):
+    def test_a_closed_terminal_ends_the_game_as_a_hang_up_does_even_with_hang_ups_ignored(self):
+        # Under nohup the game used to live on for good after its window closed, with nowhere to draw.
+        for where, missing, shown in (("the field", (), HERO), ("the notice", ["Hero_Status_Info.txt"], NOTICE[0])):
+            with self.subTest(where=where):
+                master, slave = os.openpty()
+                ignored = signal.signal(signal.SIGHUP, signal.SIG_IGN)  # inherited, as nohup leaves it
+                try:
+                    process = start_on_pty(self, make_work_dir(self, missing), types.SimpleNamespace(slave=slave))
+                finally:
+                    signal.signal(signal.SIGHUP, ignored)
+                os.close(slave)
+                output = b""
+                deadline = time.monotonic() + 5
+                while shown.encode() not in output and time.monotonic() < deadline:
+                    if select.select([master], [], [], 0.1)[0]:
+                        output += os.read(master, 65536)
+                self.assertIn(shown.encode(), output)
+                os.close(master)  # the window closes
+                closed = time.monotonic()
+                while process.poll() is None and time.monotonic() - closed < 3:
+                    time.sleep(0.01)
+                self.assertIsNotNone(process.poll(), "the game lives on after its terminal closed")
+                self.assertLess(time.monotonic() - closed, 1.0)
+                self.assertEqual(process.returncode, -signal.SIGHUP)
 
 
 if __name__ == "__main__":

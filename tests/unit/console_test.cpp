@@ -22,7 +22,10 @@ const platform::Screen_Operations& Operations() { return drawing::Recorder(); }
 platform::Screen_Size Size() { return {80, 25}; }
 void No_Events(platform::Terminal_View&, bool) {}
 
-constexpr platform::Console_Backend Recording_Backend = {Start, Operations, Size, No_Events};
+// Only the drawing is asked of it here; the keys, the clock and the way out
+// are the services' (core/console_services.cpp).
+constexpr platform::Console_Backend Recording_Backend = {Start,   Operations, Size,    No_Events, nullptr,
+                                                         nullptr, nullptr,    nullptr, nullptr};
 
 TEST(Console, Plain_Text_Until_The_First_Placement_Then_One_Frame_Per_Flush) {
     const struct {

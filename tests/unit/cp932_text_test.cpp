@@ -1,6 +1,7 @@
 // Code page 932 as the terminal gets it: the converted characters, the
 // reading of a row into characters of one or two columns, and the plain
-// text of the missing-file notice.
+// text of the missing-file notice; and the data checker's paths, which are
+// the user's own bytes, for a terminal and for JSON.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cp932_text.h"
 #include "drawing.h"
 #include "platform/core/cp932_glyphs.h"
 #include "platform/core/plain_text.h"
@@ -103,11 +105,49 @@ int Answer_With(const uint8_t*, int, uint8_t* out, int capacity) {
 
 TEST(Cp932_Glyphs, A_Conversion_That_Would_Send_A_Control_Byte_Is_Refused) {
     auto glyphs = std::make_unique<Glyph_Table>();
-    for (const char* answer : {"\x1b", "a\x1b", "\x7f", "\xc2\x9b", "\x07"}) {
-        converter_answer = answer;
-        platform::Fill_Glyph_Table(*glyphs, Answer_With);
-        EXPECT_EQ(Glyph_Of(*glyphs, 'A'), "?") << "answer " << testing::PrintToString(converter_answer);
-        EXPECT_EQ(Glyph_Of(*glyphs, 0x819C), "?");
+    using platform::Terminal_Charset;
+    // Each range a terminal reads as control codes, at both its edges and
+    // beside them: C0, DEL, and C1 as the terminal's character set spells it.
+    const struct {
+        std::string answer;
+        Terminal_Charset charset;
+        bool refused;
+    } cases[] = {
+        {"\x1b", Terminal_Charset::Utf8, true},
+        {"a\x1b", Terminal_Charset::Utf8, true},
+        {"\x07", Terminal_Charset::Utf8, true},
+        {std::string(1, '\0'), Terminal_Charset::Utf8, true},
+        {"\x1f", Terminal_Charset::Utf8, true},
+        {" ", Terminal_Charset::Utf8, false},
+        {"~", Terminal_Charset::Utf8, false},
+        {"\x7f", Terminal_Charset::Utf8, true},
+        {"\xc2\x80", Terminal_Charset::Utf8, true},
+        {"\xc2\x9b", Terminal_Charset::Utf8, true},
+        {"\xc2\x9f", Terminal_Charset::Utf8, true},
+        {"a\xc2\x85", Terminal_Charset::Utf8, true},
+        {"\xc2\xa0", Terminal_Charset::Utf8, false},  // no-break space, just past C1
+        {"\xc3\x80", Terminal_Charset::Utf8, false},  // a continuation byte 0x80 after another lead
+        {"\xe2\x80\x9f", Terminal_Charset::Utf8, false},
+        {"\x80", Terminal_Charset::Other, true},
+        {"\x9f", Terminal_Charset::Other, true},
+        {"\xa0", Terminal_Charset::Other, false},
+        {"\x7f", Terminal_Charset::Other, true},
+        {"\xa1\x9f", Terminal_Charset::Euc, true},
+        {"\xa1\x80", Terminal_Charset::Euc, true},
+        {"\xa1\xa1", Terminal_Charset::Euc, false},
+        {"\x8e\xb1", Terminal_Charset::Euc, false},  // single shift 2 starting a character
+        {"\x8f\xa2\xaf", Terminal_Charset::Euc, false},  // single shift 3
+        {"\xa1\x8e", Terminal_Charset::Euc, true},  // SS2 inside a character is a control
+        {"\x81\x9c", Terminal_Charset::Shift_Jis, false},  // trail bytes there are no controls
+        {"\x81\x7f", Terminal_Charset::Shift_Jis, true},
+    };
+    for (const auto& c : cases) {
+        converter_answer = c.answer;
+        platform::Fill_Glyph_Table(*glyphs, Answer_With, c.charset);
+        const std::string expected = c.refused ? "?" : c.answer;
+        EXPECT_EQ(Glyph_Of(*glyphs, 'A'), expected)
+            << "answer " << testing::PrintToString(converter_answer) << ", set " << static_cast<int>(c.charset);
+        EXPECT_EQ(Glyph_Of(*glyphs, 0x819C), expected);
     }
     converter_answer = "\xe2\x97\x8f";
     platform::Fill_Glyph_Table(*glyphs, Answer_With);
@@ -203,6 +243,50 @@ TEST(Plain_Text, No_Control_Byte_Of_The_Data_Reaches_The_Terminal) {
         } else {
             EXPECT_TRUE(byte >= 0x20 && byte != 0x7F) << "byte " << int(byte) << " at " << i;
         }
+    }
+}
+
+// ---- Paths -------------------------------------------------------------------
+
+TEST(Checker_Paths, No_Control_Byte_Of_A_Path_Reaches_The_Terminal_In_Any_Character_Set) {
+    using platform::Terminal_Charset;
+    constexpr Terminal_Charset U = Terminal_Charset::Utf8, S = Terminal_Charset::Shift_Jis,
+                               E = Terminal_Charset::Euc, O = Terminal_Charset::Other;
+    const struct {
+        std::string path;
+        Terminal_Charset charset;
+        std::string shown;
+    } cases[] = {
+        {"\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF/a b", U, "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF/a b"},  // データ
+        {"a\x1B]0;x\x07\nb\r\t\x7F\x01", U, "a?]0;x??b????"},
+        {"\xC2\x80|\xC2\x9B|\xC2\x9F|\xC2\xA0", U, "?|?|?|\xC2\xA0"},  // U+0080..U+009F are C1 controls
+        {"\x9B|\xFF|\xC0\x80|\xE3\x83|\xED\xA0\x80|\xF4\x90\x80\x80", U, "?|?|??|??|???|????"},  // no character
+        {"\xF0\x9F\x98\x80", U, "\xF0\x9F\x98\x80"},  // four bytes, past the BMP
+        {"\x83\x66\x81\x5B\x83\x5E|\x9B|\x1B", S, "\x83\x66\x81\x5B\x83\x5E|\x9B|?"},  // 0x80..0x9F lead bytes
+        {"\xA5\xC7|\x8E\xB1|\x8F\xB0\xA1|\x9B|\x85|\x1B", E, "\xA5\xC7|\x8E\xB1|\x8F\xB0\xA1|?|?|?"},  // SS2, SS3
+        {"\xE9|\x9B|\x80|\x1B", O, "\xE9|?|?|?"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Path_Shown(c.path, c.charset), c.shown) << testing::PrintToString(c.path);
+}
+
+TEST(Checker_Paths, Json_Gets_Utf8_With_Each_Byte_That_Is_Not_Replaced) {
+    const struct {
+        std::string path;
+        std::string json;
+        bool utf8;
+    } cases[] = {
+        {"\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF", "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF", true},
+        {"a\"b\\c", "a\\\"b\\\\c", true},
+        {"\x1B\x07\n\x7F", "\\u001B\\u0007\\u000A\\u007F", true},
+        {"\xC2\x9B", "\\u009B", true},  // valid, but a terminal showing the JSON would read it as CSI
+        {"bad\xFF", "bad\xEF\xBF\xBD", false},
+        {"\x83\x66", "\xEF\xBF\xBD\x66", false},  // デ in code page 932
+        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD", false},  // an overlong '/'
+        {"\xED\xB0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", false},  // a surrogate
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Json_Path_Text(c.path), c.json) << testing::PrintToString(c.path);
+        EXPECT_EQ(Is_Utf8(c.path), c.utf8) << testing::PrintToString(c.path);
     }
 }
 

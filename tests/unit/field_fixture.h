@@ -12,7 +12,7 @@
 
 #include "data/records.h"
 #include "field/field_map.h"
-#include "platform/scripted.h"
+#include "platform/scripted/scripted.h"
 #include "shell/console.h"
 
 namespace field_test {

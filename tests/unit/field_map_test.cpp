@@ -5,7 +5,7 @@
 
 #include "field/field_map.h"
 #include "platform/platform.h"
-#include "platform/scripted.h"
+#include "platform/scripted/scripted.h"
 #include "work_dir.h"
 
 namespace {
@@ -52,6 +52,11 @@ TEST_F(Field_Map_Test, CellValuesFollowTheBytes) {
     map[4] = '\x40';
     map[5] = '\xFF';         // high bytes are read unsigned
     map[6] = '\r';           // a carriage return not before a line feed stays
+    map[7] = '\t';           // a tab is no space: it blocks, as every other byte
+    map[8] = '\v';
+    map[9] = '\x1f';
+    map[10] = '!';           // the neighbours of the space
+    map[11] = '\xA0';
     Write_File("test.txt", map);
     Load_Field_Map("test.txt");
     const auto& row = Field_Map[0];
@@ -62,6 +67,11 @@ TEST_F(Field_Map_Test, CellValuesFollowTheBytes) {
     EXPECT_EQ(row[4], 0x40);
     EXPECT_EQ(row[5], 0xFF);
     EXPECT_EQ(row[6], '\r');
+    EXPECT_EQ(row[7], '\t');
+    EXPECT_EQ(row[8], '\v');
+    EXPECT_EQ(row[9], 0x1F);
+    EXPECT_EQ(row[10], '!');
+    EXPECT_EQ(row[11], 0xA0);
 }
 
 TEST_F(Field_Map_Test, ShortFilesLeaveTheRestBlocking) {

@@ -4,7 +4,7 @@
 
 #include "data/status_files.h"
 #include "field/field_map.h"
-#include "platform/scripted.h"
+#include "platform/scripted/scripted.h"
 #include "rules/random.h"
 #include "shell/game.h"
 #include "work_dir.h"

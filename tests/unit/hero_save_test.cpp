@@ -292,24 +292,30 @@ TEST_F(Hero_Save, LeftoversOfInterruptedSavesAreRemovedButNeverARunningSavesFile
     End(ended);
     Child running = Running_Child();
     const std::string of_running = base + std::to_string(running.pid) + "-";
-    Write_Bytes(of_running + "0", "being written");
-    Child locker = Running_Child(of_running + "0");
+    const std::string of_ended = base + std::to_string(ended.pid) + "-";
     const struct {
         std::string name;
         bool aged;
+        bool locked;
         bool kept;
         const char* why;
     } cases[] = {
-        {base + "7", true, false, "an older build's, long untouched"},
-        {base + "8", false, true, "an older build's, maybe still being written"},
-        {base + std::to_string(ended.pid) + "-0", false, false, "its writer has ended"},
-        {of_running + "0", false, true, "locked by a running save"},
-        {of_running + "1", false, true, "brand-new: its writer may not have locked it yet"},
-        {of_running + "2", true, false, "long untouched and not locked"},
+        {base + "7", true, false, false, "an older build's, long untouched"},
+        {base + "8", false, false, true, "an older build's, maybe still being written"},
+        {base + "10", true, true, true, "an older build's, long untouched but locked: still being written"},
+        {of_ended + "0", false, false, false, "its writer has ended"},
+        {of_ended + "1", false, true, true, "its writer's id is gone here, but a save (another machine's) locks it"},
+        {of_ended + "2", true, true, true, "long untouched, writer gone, but locked"},
+        {of_running + "0", false, true, true, "locked by a running save"},
+        {of_running + "1", false, false, true, "brand-new: its writer may not have locked it yet"},
+        {of_running + "2", true, false, false, "long untouched and not locked"},
+        {of_running + "3", true, true, true, "long untouched but locked by a running save"},
     };
+    std::vector<Child> lockers;
     for (const auto& c : cases) {
-        if (c.name != of_running + "0") Write_Bytes(c.name, "left");
+        Write_Bytes(c.name, "left");
         if (c.aged) Age(c.name);
+        if (c.locked) lockers.push_back(Running_Child(c.name));
     }
     Write_Bytes("victim.txt", "victim");
     fs::create_symlink("victim.txt", base + "9");  // planted: never written through, never removed
@@ -319,7 +325,11 @@ TEST_F(Hero_Save, LeftoversOfInterruptedSavesAreRemovedButNeverARunningSavesFile
     for (const auto& c : cases) EXPECT_EQ(fs::exists(c.name), c.kept) << c.name << ": " << c.why;
     EXPECT_EQ(Read_Bytes("victim.txt"), "victim");
     EXPECT_TRUE(fs::is_symlink(base + "9"));
-    End(locker);
+    // Last made, first ended: each child holds the release ends of those made before it.
+    for (auto locker = lockers.rbegin(); locker != lockers.rend(); ++locker) {
+        EXPECT_GT(locker->pid, 0) << "a locker could not lock its file";
+        if (locker->pid > 0) End(*locker);
+    }
     End(running);
 }
 
@@ -380,6 +390,32 @@ TEST_F(Hero_Save, WritesThroughSymbolicLinksAndKeepsThePermissions) {
             EXPECT_EQ(fs::status(c.file).permissions(), c.mode);
         }
         EXPECT_EQ(Snapshot().size(), 2u + c.links.size()) << Joined(Snapshot());  // the folder, the file, the links
+    }
+}
+
+// As far along a chain of links as the system follows (Linux: 40), and no further.
+TEST_F(Hero_Save, FollowsAChainOfLinksAsFarAsTheSystemDoes) {
+    const struct {
+        int links;
+        bool saved;
+    } cases[] = {{40, true}, {41, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.links << " links");
+        for (const auto& entry : fs::directory_iterator(".")) fs::remove(entry.path());
+        Write_Bytes("end.txt", "the old hero");
+        for (int i = 1; i < c.links; ++i) fs::create_symlink(i + 1 < c.links ? "l" + std::to_string(i + 1) : "end.txt", "l" + std::to_string(i));
+        fs::create_symlink(c.links > 1 ? "l1" : "end.txt", Hero_File_Name);
+        // The system's own answer for the same chain.
+        const int descriptor = open(Hero_File_Name, O_RDONLY);
+        EXPECT_EQ(descriptor >= 0, c.saved) << "the system follows another number of links";
+        if (descriptor >= 0) close(descriptor);
+        if (c.saved) {
+            EXPECT_EQ(Save_Hero_Status(), 1);
+            EXPECT_EQ(Read_Bytes("end.txt"), Sample_File);
+            EXPECT_TRUE(fs::is_symlink(Hero_File_Name));
+        } else {
+            EXPECT_EQ(Problem_With_Failed_Save(), "");
+        }
     }
 }
 

@@ -245,6 +245,14 @@ TEST(Key_Decoder, A_Control_Byte_Breaks_A_Sequence_And_Still_Counts) {
     EXPECT_EQ(Decode("\x1b[1;\r"), Codes{13});
     EXPECT_EQ(Decode("\x1b[1\x1b[B"), (Codes{224, 80}));
     EXPECT_EQ(Decode("\xe2\x97H"), Codes{72}) << "a cut UTF-8 character before a letter";
+    // An ESC inside a string report ends it and starts the next key.
+    for (const char introducer : {']', 'P', '_', '^', 'X'}) {
+        for (const std::string& inside : {std::string(), std::string("1;2")}) {
+            const std::string bytes = std::string("\x1b") + introducer + inside + "\x1b[A";
+            EXPECT_EQ(Decode(bytes), (Codes{224, 72})) << testing::PrintToString(bytes);
+            EXPECT_EQ(Decode(std::string("\x1b") + introducer + inside + "\x1bOB"), (Codes{224, 80})) << introducer;
+        }
+    }
 }
 
 TEST(Key_Decoder, Shift_Jis_Input_Drops_Double_Byte_Characters_Whole) {

@@ -82,13 +82,13 @@ void Report_Size(Findings& findings, const Map_Reading& map, bool ended_at_ctrl_
                          std::to_string(r) + " of the 1026 bytes the game reads: the last " +
                          Cells(Field_Cells - r) + ", from " + At(r % Field_Columns, r / Field_Columns) +
                          " on, block and show as ?" +
-                         (rest.unread_bytes > 0 ? "; the " + std::to_string(rest.unread_bytes) +
-                                                      " bytes after it are never read"
+                         (rest.unread_bytes > 0 ? "; the " + Count_Of(rest.unread_bytes, "byte") + " after it " +
+                                                      Is_Are(rest.unread_bytes) + " never read"
                                                 : ""));
     } else if (rest.anything_else) {
         findings.Add(name, map.cell_at[Field_Cells], Severity::Warning,
-                     "the game reads the map's first 1026 bytes only: the " + std::to_string(rest.unread_bytes) +
-                         " bytes from here on are never read");
+                     "the game reads the map's first 1026 bytes only: the " + Count_Of(rest.unread_bytes, "byte") +
+                         " from here on " + Is_Are(rest.unread_bytes) + " never read");
     }
 }
 
@@ -112,7 +112,13 @@ void Report_Line_Lengths(Findings& findings, const Map_Reading& map) {
     }
 }
 
-std::string Why_Placeholder(uint8_t byte) {
+// `pair`: the byte and the next are a lead and a trail byte with no
+// character between them.
+std::string Why_Placeholder(uint8_t byte, uint8_t next, bool pair) {
+    if (pair) {
+        return "bytes " + Hex_Byte(byte) + " " + Hex_Byte(next) +
+               " are no character of code page 932: a wall drawn as ??";
+    }
     if (byte < 0x20 || byte == 0x7F) return "control byte " + Hex_Byte(byte) + " is a wall drawn as ?";
     if (platform::Is_Cp932_Lead(byte)) {
         return "byte " + Hex_Byte(byte) + " starts a full-width character that has no second byte: a wall drawn as ?";
@@ -143,6 +149,7 @@ void Report_Placeholders(Findings& findings, const Map_Reading& map) {
     struct Line_Faults {
         int first;
         int count;
+        bool pair;  // the first is an unassigned pair
     };
     std::map<long, Line_Faults> by_line;
     Split_Rows split;
@@ -170,19 +177,35 @@ void Report_Placeholders(Findings& findings, const Map_Reading& map) {
                 split_second_half = next;
                 continue;
             }
-            const auto [place, fresh] = by_line.try_emplace(map.cell_at[index].line, Line_Faults{index, 0});
+            // An unassigned pair is one fault over its two cells.
+            const bool pair = column + 1 < Field_Columns && platform::Is_Cp932_Lead(bytes[column]) &&
+                              platform::Is_Cp932_Trail(bytes[column + 1]);
+            if (pair) ++column;
+            const auto [place, fresh] = by_line.try_emplace(map.cell_at[index].line, Line_Faults{index, 0, pair});
             ++place->second.count;
         }
     }
     Report_Splits(findings, map, split);
     for (const auto& [line, faults] : by_line) {
-        std::string message = Why_Placeholder(Drawn_Byte(Cell(faults.first)));
+        const uint8_t next = faults.first + 1 < Field_Cells ? Drawn_Byte(Cell(faults.first + 1)) : 0;
+        std::string message = Why_Placeholder(Drawn_Byte(Cell(faults.first)), next, faults.pair);
         if (faults.count > 1) message += " (and " + std::to_string(faults.count - 1) + " more on this line)";
         findings.Add(Field_Map_File, map.cell_at[faults.first], Severity::Warning, message);
     }
 }
 
+long Warnings_In(const Findings& told) {
+    return static_cast<long>(std::count_if(told.list.begin(), told.list.end(),
+                                           [](const Finding& f) { return f.severity != Severity::Note; }));
+}
+
 bool Inside(int x, int y) { return x >= 0 && x < Field_Columns && y >= 0 && y < Field_Rows; }
+
+// A start on an odd column: the cause of what the hero then does wrong, told
+// once (the last column has a finding of its own).
+bool Odd_Start(const Hero_Status_Info& hero) {
+    return Inside(hero.x, hero.y) && hero.x % 2 == 1 && hero.x != Field_Columns - 1;
+}
 
 bool Blocks(int x, int y) { return Inside(x, y) && Field_Map[y][x] != 0; }
 
@@ -199,22 +222,37 @@ void Report_Hero_Start(Findings& findings, const Map_Reading& map, const Hero_St
     if (x == Field_Columns - 1) {
         findings.Add(Hero_File_Name, start_at, Severity::Warning,
                      "the hero starts at " + At(x, y) + ": its right half lies outside the field");
+    } else if (Odd_Start(hero)) {
+        findings.Add(Hero_File_Name, start_at, Severity::Warning,
+                     "the hero starts on an odd column, " + At(x, y) +
+                         ": every step left or right is two columns, so it stays on odd columns, half across the "
+                         "map's full-width walls, while the pawn and the map's full-width characters stand on even "
+                         "ones");
     }
     for (const int column : {x, x + 1}) {
         if (!Blocks(column, y)) continue;
         const Position wall = Cell_At(map, column, y);
-        findings.Add(Hero_File_Name, start_at, Severity::Warning,
-                     "the hero starts on a wall at " + At(x, y) + " (" + findings.Path(Field_Map_File) + ":" +
-                         std::to_string(wall.line) + ":" + std::to_string(wall.column) + ")");
+        findings.Add(Hero_File_Name, start_at, Severity::Warning, "the hero starts on a wall at " + At(x, y));
+        findings.list.back().also_file = findings.Path(Field_Map_File);
+        findings.list.back().also_at = wall;
         return;
     }
 }
 
+bool Start_On_Wall(const Hero_Status_Info& hero) {
+    return Inside(hero.x, hero.y) && (Blocks(hero.x, hero.y) || Blocks(hero.x + 1, hero.y));
+}
+
+// A start on a wall or on an odd column has its finding: what follows from it
+// is a note.
 void Report_Reach(Findings& findings, const Map_Reading& map, const Hero_Status_Info& hero, const Field_Walk& walk) {
     const int x = hero.x, y = hero.y;
     if (!Inside(x, y)) return;
     const Position at = Cell_At(map, x, y);
-    if (walk.hero.count <= 1) {
+    const bool on_wall = Start_On_Wall(hero);
+    if (walk.hero.count <= 1 && on_wall) {
+        findings.Add(Field_Map_File, at, Severity::Note, "so the hero cannot move from its start, " + At(x, y));
+    } else if (walk.hero.count <= 1) {
         findings.Add(Field_Map_File, at, Severity::Warning,
                      "the hero cannot move from its start, " + At(x, y) + ": every step is blocked");
     } else {
@@ -225,6 +263,11 @@ void Report_Reach(Findings& findings, const Map_Reading& map, const Hero_Status_
     const Position pawn_at = Cell_At(map, Pawn_Start_X, Pawn_Start_Y);
     if (walk.pawn.reached[y][x]) {
         findings.Add(Field_Map_File, pawn_at, Severity::Note, "the pawn can reach the hero's start, " + At(x, y));
+    } else if (on_wall) {
+        findings.Add(Field_Map_File, pawn_at, Severity::Note, "so the pawn cannot reach the hero's start, " + At(x, y));
+    } else if (Odd_Start(hero)) {
+        findings.Add(Field_Map_File, pawn_at, Severity::Note,
+                     "so the pawn, which stays on even columns, cannot reach the hero's start, " + At(x, y));
     } else {
         findings.Add(Field_Map_File, pawn_at, Severity::Warning, "the pawn cannot reach the hero's start, " + At(x, y));
     }
@@ -233,17 +276,31 @@ void Report_Reach(Findings& findings, const Map_Reading& map, const Hero_Status_
 // A step up or down tests only the left cell of the two it moves into, so a
 // character entering a place from above or below may cover a wall with its
 // right half.
-void Report_Walls_Walked_Through(Findings& findings, const Map_Reading& map, const Field_Walk& walk, bool with_hero) {
+// A hero on an odd column walks through walls because of its start: those
+// are folded into one note, at the first.
+void Report_Walls_Walked_Through(Findings& findings, const Map_Reading& map, const Field_Walk& walk, bool with_hero,
+                                 bool hero_odd) {
+    long folded = 0;
+    Position first_folded;
     for (int y = 0; y < Field_Rows; ++y) {
         for (int x = 0; x + 1 < Field_Columns; ++x) {
             const bool hero = with_hero && walk.hero.entered[y][x];
             const bool pawn = walk.pawn.entered[y][x];
             if (!(hero || pawn) || !Blocks(x + 1, y)) continue;
+            if (hero && !pawn && hero_odd) {
+                if (folded++ == 0) first_folded = Cell_At(map, x + 1, y);
+                continue;
+            }
             const char* who = hero && pawn ? "the hero and the pawn walk" : hero ? "the hero walks" : "the pawn walks";
             findings.Add(Field_Map_File, Cell_At(map, x + 1, y), Severity::Warning,
                          std::string(who) +
                              " through this wall: a step up or down tests only the left cell of the two it moves into");
         }
+    }
+    if (folded > 0) {
+        findings.Add(Field_Map_File, first_folded, Severity::Note,
+                     "so the hero walks through " + Count_Of(folded, "wall") +
+                         ", the first here: a step up or down tests only the left cell of the two it moves into");
     }
 }
 
@@ -261,14 +318,25 @@ bool Check_Map_File(Findings& findings, Map_Reading& map) {
     Close_Text_File(text);
 
     Place_Cells(map);
-    const size_t utf8 = Utf8_Text_At(bytes);
-    if (utf8 != std::string_view::npos) {
-        findings.Add(Field_Map_File, Position_Of(bytes, static_cast<long>(utf8)), Severity::Warning,
-                     "this file looks like UTF-8, but the game reads code page 932 (Shift-JIS)");
+    const Text_Encoding encoding = Encoding_Of(bytes);
+    map.garbled = encoding.bom || encoding.utf8_at != std::string_view::npos;
+    if (encoding.utf8_at != std::string_view::npos) {
+        map.garbled_at = Position_Of(bytes, static_cast<long>(encoding.utf8_at));
+        findings.Add(Field_Map_File, map.garbled_at, Severity::Warning, Utf8_Message(encoding));
+    } else if (encoding.bom) {
+        findings.Add(Field_Map_File, Position{}, Severity::Warning,
+                     std::string(Bom_Named) +
+                         ": the game reads its 3 bytes as the first cells, and every later cell moves 3 to the right;"
+                         " save the map without it");
     }
-    Report_Line_Lengths(findings, map);
-    Report_Placeholders(findings, map);
-    Report_Size(findings, map, ended_at_ctrl_z, rest);
+    // What follows from an encoding is not told cell by cell: only counted,
+    // once the field has been looked at too (see Check_Field).
+    Findings told{findings.folder, {}};
+    Findings& into = map.garbled ? told : findings;
+    Report_Line_Lengths(into, map);
+    Report_Placeholders(into, map);
+    Report_Size(into, map, ended_at_ctrl_z, rest);
+    map.left_out = Warnings_In(told);
     return true;
 }
 
@@ -299,8 +367,12 @@ Reach Reach_From(uint16_t x, uint16_t y) {
     return reach;
 }
 
-void Check_Field(Findings& findings, const Map_Reading& map, const Hero_Status_Info* hero, Position hero_start_at,
+void Check_Field(Findings& all, const Map_Reading& map, const Hero_Status_Info* hero, Position hero_start_at,
                  Field_Walk& walk) {
+    // A map in another encoding makes a field of noise: what it would show
+    // is counted with what the map's reading showed, in one note.
+    Findings told{all.folder, {}};
+    Findings& findings = map.garbled ? told : all;
     for (const int column : {int{Pawn_Start_X}, Pawn_Start_X + 1}) {
         if (!Blocks(column, Pawn_Start_Y)) continue;
         findings.Add(Field_Map_File, Cell_At(map, column, Pawn_Start_Y), Severity::Warning,
@@ -313,11 +385,17 @@ void Check_Field(Findings& findings, const Map_Reading& map, const Hero_Status_I
         Report_Hero_Start(findings, map, *hero, hero_start_at);
         Report_Reach(findings, map, *hero, walk);
     }
-    Report_Walls_Walked_Through(findings, map, walk, hero != nullptr);
+    Report_Walls_Walked_Through(findings, map, walk, hero != nullptr, hero != nullptr && Odd_Start(*hero));
+    const long left_out = map.left_out + Warnings_In(told);
+    if (map.garbled && left_out > 0) {
+        all.Add(Field_Map_File, map.garbled_at, Severity::Note,
+                Count_Of(left_out, "more warning") + " on this field " + (left_out == 1 ? "follows" : "follow") + " from that and " + Is_Are(left_out) +
+                    " left out: convert the map and check it again");
+    }
 }
 
 std::vector<std::string> Drawn_Field(const Hero_Status_Info* hero, const Monster_Status_Info& pawn,
-                                     const Reach& hero_reach) {
+                                     const Reach& hero_reach, std::string_view hero_glyph) {
     std::vector<std::string> rows(Field_Rows, std::string(Field_Columns, ' '));
     for (int y = 0; y < Field_Rows; ++y) {
         for (int x = 0; x < Field_Columns; ++x) {
@@ -331,7 +409,7 @@ std::vector<std::string> Drawn_Field(const Hero_Status_Info* hero, const Monster
         if (!Inside(x, y)) return;
         for (size_t i = 0; i < glyph.size() && x + static_cast<int>(i) < Field_Columns; ++i) rows[y][x + i] = glyph[i];
     };
-    if (hero != nullptr) draw(hero->x, hero->y, Hero_Glyph);
+    if (hero != nullptr) draw(hero->x, hero->y, hero_glyph);
     draw(Pawn_Start_X, Pawn_Start_Y, Text_Of(pawn.glyph));
     return rows;
 }

@@ -17,6 +17,11 @@ struct Map_Reading {
     // Where each cell's byte is in the file; the last entry, where the
     // reading stopped (the end, or the first byte never read).
     std::vector<Position> cell_at;
+    // Saved as UTF-8 or with a byte-order mark: what follows from reading it
+    // as code page 932 is only counted, in `left_out`.
+    bool garbled = false;
+    Position garbled_at;  // where its finding stands
+    long left_out = 0;
 };
 
 // Reads the map into Field_Map and adds what it shows. False, with nothing
@@ -47,5 +52,6 @@ void Check_Field(Findings& findings, const Map_Reading& map, const Hero_Status_I
 // The field as the game draws it, one code page 932 row of 54 bytes a line:
 // the hero and the pawn at their starts, and '.' on every other place the
 // hero can reach. A line feed cell shows nothing, a cell past the map's end
-// the byte 0xFF.
-std::vector<std::string> Drawn_Field(const Hero_Status_Info* hero, const Monster_Status_Info& pawn, const Reach& hero_reach);
+// the byte 0xFF. The hero is drawn with `hero_glyph`.
+std::vector<std::string> Drawn_Field(const Hero_Status_Info* hero, const Monster_Status_Info& pawn, const Reach& hero_reach,
+                                     std::string_view hero_glyph);

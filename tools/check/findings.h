@@ -2,6 +2,7 @@
 // What the checker tells, one finding a line in the form compilers use:
 // FILE:LINE:COLUMN: error|warning|note: message.
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -21,6 +22,10 @@ struct Finding {
     Position at;
     Severity severity = Severity::Note;
     std::string message;  // safe code page 932 (see cp932_text.h)
+    // Another place the message points at, shown after it as " (FILE:LINE:COLUMN)".
+    // Kept apart because a path is in the user's own bytes, not code page 932.
+    std::string also_file;  // empty: none
+    Position also_at;
 };
 
 const char* Severity_Name(Severity severity);
@@ -36,6 +41,56 @@ Position Position_Of(std::string_view bytes, long offset);
 // counted in. Both move the file's position.
 long File_Size(std::FILE* file);
 std::string First_Bytes(std::FILE* file, long count);
+
+// A number as written: its sign and how large it is, where the game keeps
+// only the low 32 bits.
+struct Written_Number {
+    bool negative = false;
+    uint64_t magnitude = 0;
+    bool past_32_bits = false;
+};
+
+// A token of a file as messages quote it, found without holding the file,
+// which may be of any size: where it starts, its first bytes and how long it
+// is, up to white space, a Ctrl+Z or the end.
+struct Token_Look {
+    long offset = 0;
+    Position at;
+    std::string head;  // at most Token_Head_Bytes
+    long length = 0;
+    bool length_known = true;  // false: longer than `length`, where looking stopped
+    Written_Number number;     // of its sign and digits
+};
+
+inline constexpr size_t Token_Head_Bytes = 64;
+
+// The tokens at `offsets` of an open file, in one pass over its bytes up to
+// `limit` and no further, in the order of their offsets. Moves the file's
+// position.
+std::vector<Token_Look> Look_At_Tokens(std::FILE* file, std::vector<long> offsets, long limit);
+
+// The look at exactly `offset`; null when none was asked for there.
+const Token_Look* Look_At(const std::vector<Token_Look>& looks, long offset);
+
+// Where `offset` stands, when it is a looked-at token's start or lies in its
+// head (a token holds no line feed). False when no look reaches it.
+bool Position_In_Looks(const std::vector<Token_Look>& looks, long offset, Position& at);
+// "1 byte", "2 bytes": a count and its noun, plural where it must be.
+std::string Count_Of(long count, std::string_view noun);
+// "is" for one, "are" for any other count.
+const char* Is_Are(long count);
+
+// The line a finding stands on, cut round its column to show under it: the
+// file's bytes (code page 932, not yet made safe) and, 0-based, the screen
+// column the caret goes under. Code page 932 draws one column a byte, so the
+// caret's column is the finding's byte column less what was cut before it.
+// Empty when the file cannot be read, the line is empty, or it lies too far
+// into the file to be looked for.
+struct Excerpt {
+    std::string text;
+    long caret = 0;
+};
+Excerpt Excerpt_Of(const std::string& path, Position at);
 
 // The findings on the files of one folder, in the order they are found.
 struct Findings {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "cp932_text.h"
 #include "data_check.h"
 #include "platform/core/cp932_glyphs.h"
 #include "platform/platform.h"
@@ -25,7 +26,8 @@ constexpr std::string_view Usage =
     "\n"
     "  --map       also draw the field as the game would, with the hero's and\n"
     "              the pawn's starts and every place the hero can reach\n"
-    "  --json      print the findings and the sheet as one JSON document\n"
+    "  --json      print the findings and the sheet as one JSON document, in\n"
+    "              UTF-8 whatever the locale\n"
     "  --help      print this help and exit\n"
     "  --version   print the version and exit\n"
     "\n"
@@ -39,13 +41,13 @@ struct Options {
     bool map = false;
     bool help = false;
     bool version = false;
+    bool folder_given = false;
     std::string folder;
     std::string error;  // why the command line cannot be used
 };
 
 Options Parse(int argc, char** argv) {
     Options options;
-    bool folder_given = false;
     bool options_ended = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
@@ -61,11 +63,11 @@ Options Parse(int argc, char** argv) {
             options.version = true;
         } else if (!options_ended && argument.size() > 1 && argument[0] == '-') {
             options.error = "unknown option " + std::string(argument);
-        } else if (folder_given) {
+        } else if (options.folder_given) {
             options.error = "more than one folder given";
         } else {
             options.folder = std::string(argument);
-            folder_given = true;
+            options.folder_given = true;
         }
     }
     return options;
@@ -80,19 +82,34 @@ int Fail(const std::string& message) {
 
 int main(int argc, char** argv) {
     const Options options = Parse(argc, argv);
-    if (!options.error.empty()) return Fail(options.error + "\n" + std::string(Usage.substr(0, Usage.find('\n'))));
+    // Standard error is a terminal as much as standard output is: what the
+    // user typed is shown there made safe, as paths are in the report.
+    const auto terminal = std::make_unique<platform::Glyph_Table>();
+    platform::Load_Output_Glyphs(*terminal);
+    if (!options.error.empty()) {
+        return Fail(Path_Shown(options.error, terminal->charset) + "\n" + std::string(Usage.substr(0, Usage.find('\n'))));
+    }
     if (options.help) return platform::Write_Output(Usage) ? 0 : Usage_Status;
     if (options.version) return platform::Write_Output("console-rpg-check " CONSOLE_RPG_VERSION "\n") ? 0 : Usage_Status;
 
+    // An empty name would be the working directory, which is where a script
+    // whose variable came out empty least means to look.
+    if (options.folder_given && options.folder.empty()) {
+        return Fail("the folder name is empty (for the working directory, give .)");
+    }
     std::error_code error;
     if (!options.folder.empty() && !std::filesystem::is_directory(options.folder, error)) {
-        return Fail(options.folder + ": not a folder");
+        return Fail(Path_Shown(options.folder, terminal->charset) + ": not a folder");
     }
     const Check_Result result = Check_Data(options.folder);
-    const auto output = std::make_unique<platform::Glyph_Table>();
-    platform::Load_Output_Glyphs(*output);
-    const std::string report = options.json ? Json_Report(result, *output, options.map)
-                                            : Text_Report(result, *output, options.map);
+    std::string report;
+    if (options.json) {  // UTF-8 whatever the locale
+        const auto utf8 = std::make_unique<platform::Glyph_Table>();
+        platform::Load_Utf8_Glyphs(*utf8);
+        report = Json_Report(result, *utf8, options.map);
+    } else {
+        report = Text_Report(result, *terminal, options.map);
+    }
     if (!platform::Write_Output(report) || std::fflush(stdout) != 0) return Fail("cannot write the report");
     return Exit_Status(result.findings.list);
 }

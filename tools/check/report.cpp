@@ -23,36 +23,45 @@ std::string Summary(const std::vector<Finding>& findings) {
            Counted(count(Severity::Note), "note");
 }
 
-std::vector<std::string> Map_Lines(const Check_Result& result) {
+// Where ● is one column wide (xterm without -cjk_width, most terminals
+// outside East Asian locales), a row holding it would come out one column
+// short. A printed report cannot place its cursor the way the game does, so
+// for people the hero is drawn as the full-width ＠, two columns in every
+// terminal; tools get the game's own glyph.
+constexpr std::string_view Wide_Hero_Glyph = "\x81\x97";  // ＠ in code page 932
+
+std::vector<std::string> Map_Lines(const Check_Result& result, std::string_view hero_glyph) {
     std::string legend = "the field as the game draws it: ";
-    if (result.hero_read) legend += std::string(Hero_Glyph) + " the hero, ";
+    if (result.hero_read) {
+        legend += std::string(hero_glyph) + " the hero" +
+                  (hero_glyph == Hero_Glyph ? "" : " (the game draws " + std::string(Hero_Glyph) + ")") + ", ";
+    }
     legend += Made_Safe(Text_Of(monsters[Pawn].glyph)) + " the pawn";
     if (result.hero_read) legend += ", . where the hero can go";
     std::vector<std::string> lines = {legend};
-    for (const std::string& row : Drawn_Field(result.hero_read ? &hero : nullptr, monsters[Pawn], result.walk.hero)) {
+    for (const std::string& row :
+         Drawn_Field(result.hero_read ? &hero : nullptr, monsters[Pawn], result.walk.hero, hero_glyph)) {
         lines.push_back(row);
     }
     return lines;
 }
 
+// The offending line under an error or a warning, with a caret under its
+// column, as compilers show it. Made safe, each byte that is no character
+// shows as one '?', so the caret's column holds.
+std::string Shown_Excerpt(const Finding& finding, const platform::Glyph_Table& output) {
+    const Excerpt excerpt = Excerpt_Of(finding.file, finding.at);
+    if (excerpt.text.empty()) return {};
+    const std::string number = std::to_string(finding.at.line);
+    const std::string gutter(number.size() + 1, ' ');
+    return " " + number + " | " + Shown(Made_Safe(excerpt.text), output) + "\n" + gutter + " | " +
+           std::string(static_cast<size_t>(excerpt.caret), ' ') + "^\n";
+}
+
 // ---- JSON --------------------------------------------------------------------
 
-// A file name as the user gave it: bytes passed through, JSON's specials escaped.
-std::string Json_Path(std::string_view path) {
-    std::string json = "\"";
-    for (const char c : path) {
-        const auto byte = static_cast<uint8_t>(c);
-        if (c == '"' || c == '\\') {
-            json += '\\';
-            json += c;
-        } else if (byte < 0x20) {
-            json += "\\u00" + Hex_Byte(byte).substr(2);
-        } else {
-            json += c;
-        }
-    }
-    return json + "\"";
-}
+// A file name as the user gave it, in UTF-8 (see Json_Path_Text).
+std::string Json_Path(std::string_view path) { return "\"" + Json_Path_Text(path) + "\""; }
 
 // Code page 932 text from the data, in the terminal's character set.
 std::string Json_Text(std::string_view safe, const platform::Glyph_Table& output) {
@@ -114,10 +123,14 @@ std::string Json_Sheet(const platform::Glyph_Table& output) {
 std::string Text_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map) {
     std::string text;
     const auto line = [&](std::string_view safe) { text += Shown(safe, output) + "\n"; };
+    const auto place = [&](const std::string& file, Position at) {
+        return Path_Shown(file, output.charset) + ":" + std::to_string(at.line) + ":" + std::to_string(at.column);
+    };
     for (const Finding& f : result.findings.list) {
-        text += f.file + ":" + std::to_string(f.at.line) + ":" + std::to_string(f.at.column) + ": " +
-                Severity_Name(f.severity) + ": ";
-        line(f.message);
+        text += place(f.file, f.at) + ": " + Severity_Name(f.severity) + ": " + Shown(f.message, output);
+        if (!f.also_file.empty()) text += " (" + place(f.also_file, f.also_at) + ")";
+        text += "\n";
+        if (f.severity != Severity::Note) text += Shown_Excerpt(f, output);
     }
     line(Summary(result.findings.list));
     line("");
@@ -134,23 +147,30 @@ std::string Text_Report(const Check_Result& result, const platform::Glyph_Table&
         line("no field to draw: the map could not be read");
         return text;
     }
-    for (const std::string& map_line : Map_Lines(result)) line(map_line);
+    for (const std::string& map_line : Map_Lines(result, Wide_Hero_Glyph)) line(map_line);
     return text;
 }
 
 std::string Json_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map) {
     const std::vector<Finding>& findings = result.findings.list;
-    std::string out = "{\n\"directory\": " + Json_Path(result.findings.folder.empty() ? "." : result.findings.folder) +
+    const std::string& folder = result.findings.folder;
+    std::string out = "{\n\"directory\": " + Json_Path(folder.empty() ? "." : folder) +
+                      ",\n\"directory_is_utf8\": " + (Is_Utf8(folder) ? "true" : "false") +
                       ",\n\"exit_status\": " + std::to_string(Exit_Status(findings)) + ",\n\"findings\": ";
     out += Json_List(findings, [&](const Finding& f) {
+        std::string message = Shown(f.message, output, true);
+        if (!f.also_file.empty()) {
+            message += " (" + Json_Path_Text(f.also_file) + ":" + std::to_string(f.also_at.line) + ":" +
+                       std::to_string(f.also_at.column) + ")";
+        }
         return "{\"file\": " + Json_Path(f.file) + ", \"line\": " + std::to_string(f.at.line) +
                ", \"column\": " + std::to_string(f.at.column) + ", \"severity\": \"" + Severity_Name(f.severity) +
-               "\", \"message\": " + Json_Text(f.message, output) + "}";
+               "\", \"message\": \"" + message + "\"}";
     });
     out += ",\n\"sheet\": " + (result.statuses_read ? Json_Sheet(output) : std::string("null"));
     if (with_map) {
         std::vector<std::string> rows;
-        if (result.map_read) rows = Map_Lines(result);
+        if (result.map_read) rows = Map_Lines(result, Hero_Glyph);
         if (!rows.empty()) rows.erase(rows.begin());  // the legend is for people
         out += ",\n\"map\": " + Json_List(rows, [&](const std::string& row) { return Json_Text(row, output); });
     }

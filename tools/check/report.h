@@ -1,7 +1,9 @@
 #pragma once
 // The report: findings, then the rules sheet, then (on request) the field as
 // the game draws it; as text for people or as one JSON document for tools.
-// Names and glyphs come out in the character set of `output`.
+// Names and glyphs come out in the character set of `output`, paths in the
+// user's own bytes made safe for a terminal of that set; JSON wants `output`
+// in UTF-8, and its paths are made UTF-8.
 
 #include <string>
 

@@ -140,13 +140,20 @@ struct Reading {
     bool ended_at_ctrl_z = false;
     long end_offset = -1;  // where the reading stopped
     long size = 0;         // of the file, in bytes
-    std::string bytes;     // the file's first bytes, as far as the notes reach
+    std::string bytes;     // the file's first bytes, as far as the notes reach, at most Most_Bytes_Held
+    std::vector<Token_Look> looks;  // at the start of every note's token, and where the reading stopped
 };
 
 // Values past the record are only counted; this many are enough to tell.
 constexpr size_t Most_Extra_Values = 1000;
 // Room to quote a token past the offset where it starts.
 constexpr long Quote_Room = 64;
+// However large a file is, the checker holds this much of it at most: enough
+// to judge whether it looks like UTF-8. Where a finding stands, and the token
+// it quotes, are found by looking through the file.
+constexpr long Most_Bytes_Held = 64 * 1024;
+// How far past the notes' reach a token quoted is followed to tell its length.
+constexpr long Most_Bytes_Followed = 64 * 1024;
 
 void Keep_Note(void* notes, const Value_Note& note) { static_cast<std::vector<Value_Note>*>(notes)->push_back(note); }
 
@@ -176,29 +183,65 @@ bool Read_Watched(const std::string& path, Record& record, Reader read, Reading&
     reading.ended_at_ctrl_z = text.ended_at_ctrl_z;
     reading.end_offset = Offset_Of_Next_Char(text);
     reading.size = File_Size(text.file);
-    reading.bytes = First_Bytes(text.file, Reach_Of(reading));
+    const long reach = Reach_Of(reading);
+    std::vector<long> offsets = {reading.end_offset};
+    for (const std::vector<Value_Note>* notes : {&reading.notes, &reading.extras}) {
+        for (const Value_Note& note : *notes) offsets.push_back(note.start);
+    }
+    reading.looks = Look_At_Tokens(text.file, std::move(offsets), reach + Most_Bytes_Followed);
+    reading.bytes = First_Bytes(text.file, std::min(reach, Most_Bytes_Held));
     Close_Text_File(text);
     return true;
 }
 
 // ---- What the reading shows ------------------------------------------------
 
+Position Position_At(const Reading& reading, long offset) {
+    Position at;
+    if (Position_In_Looks(reading.looks, offset, at)) return at;
+    return Position_Of(reading.bytes, offset);
+}
+
+// "22 bytes", or "more than 131072 bytes" for a token followed no further.
+std::string Length_Of(const Token_Look& token) {
+    return (token.length_known ? "" : "more than ") + std::to_string(token.length) + " bytes";
+}
+
+// Tokens other than names are quoted to this many columns: enough to know
+// one by, and short enough that a finding quoting one, with the list of
+// fields it leaves unread, stays one line of under 300 bytes.
+constexpr size_t Token_Columns = 16;
+
+// A token as a message quotes it: when it is cut, with its whole length.
+std::string Token_Quoted(const Token_Look& token) {
+    const bool cut = !token.length_known || token.length > static_cast<long>(Token_Columns);
+    return Quoted(token.head, Token_Columns) + (cut ? " (" + Length_Of(token) + ")" : "");
+}
+
+// A number as written, its `digits` bytes as they stand, unless there are
+// too many to show whole.
+std::string Number_Shown(const Token_Look& token, long digits) {
+    const std::string written = token.head.substr(0, static_cast<size_t>(std::max(digits, 0L)));
+    if (digits <= static_cast<long>(Token_Columns)) return written;
+    return Quoted(written, Token_Columns) + " (" + std::to_string(digits) + " bytes)";
+}
+
 struct Report {
     Findings& findings;
     std::string_view name;
     const Record_View& record;
     const Reading& reading;
+    bool utf8 = false;  // the file looks like UTF-8: its texts are told of once
+    bool bom = false;   // it starts with a UTF-8 byte-order mark
 
     void Add(long offset, Severity severity, std::string message) const {
-        findings.Add(name, Position_Of(reading.bytes, offset), severity, std::move(message));
+        findings.Add(name, Position_At(reading, offset), severity, std::move(message));
     }
     // The token that starts at `offset`: up to white space, a Ctrl+Z or the end.
-    std::string_view Token_At(long offset) const {
-        const std::string_view bytes = reading.bytes;
-        std::string_view rest = bytes.substr(std::min(static_cast<size_t>(std::max(offset, 0L)), bytes.size()));
-        size_t length = 0;
-        while (length < rest.size() && !Is_Space(static_cast<uint8_t>(rest[length])) && rest[length] != '\x1A') ++length;
-        return rest.substr(0, length);
+    const Token_Look& Token_At(long offset) const {
+        static const Token_Look none;
+        const Token_Look* look = Look_At(reading.looks, offset);
+        return look != nullptr ? *look : none;
     }
 };
 
@@ -209,24 +252,27 @@ std::string_view Kept_Text(const Value_Note& note, const Field_Info& info) {
 
 void Report_Text(const Report& report, const Value_Note& note, const Field_Info& info) {
     const std::string_view kept = Kept_Text(note, info);
-    if (note.cut) {
-        const std::string_view token = report.Token_At(note.start);
+    if (note.start == 0 && report.bom) return;  // told with the mark
+    if (note.cut && !report.utf8) {
+        const Token_Look& token = report.Token_At(note.start);
         // A double-byte character goes in whole or not at all, so a lone lead
         // byte at the end can be what does not fit.
         report.Add(note.start, Severity::Warning,
-                   "the " + std::string(info.name) + " " + Quoted(token) + " (" + std::to_string(token.size()) +
-                       " bytes) is cut to fit its " + std::to_string(info.bytes - 1) + ": the game keeps " +
-                       Quoted(kept));
+                   "the " + std::string(info.name) + " " + Quoted(token.head) + " (" + Length_Of(token) +
+                       ") is cut to fit its " + std::to_string(info.bytes - 1) + ": the game keeps " + Quoted(kept));
     }
     if (info.kind == Kind::Name) {
         const size_t bad = First_Non_Character(kept);
-        if (bad != std::string_view::npos) {
+        if (bad != std::string_view::npos && !report.utf8) {
             report.Add(note.start + static_cast<long>(bad), Severity::Warning,
-                       "byte " + Hex_Byte(static_cast<uint8_t>(kept[bad])) + " in the name " + Quoted(kept) +
-                           " is no character of code page 932: shown as ?");
+                       Non_Character(kept, bad) + " in the name " + Quoted(kept) + " " +
+                           (Non_Character_Length(kept, bad) == 1 ? "is" : "are") +
+                           " no character of code page 932: shown as " +
+                           std::string(Non_Character_Length(kept, bad), '?'));
         }
         return;
     }
+    if (report.utf8) return;  // told once, for the whole file
     const bool one_full_width = kept.size() == 2 && platform::Is_Cp932_Lead(static_cast<uint8_t>(kept[0])) &&
                                 First_Non_Character(kept) == std::string_view::npos;
     if (!one_full_width) {
@@ -234,28 +280,6 @@ void Report_Text(const Report& report, const Value_Note& note, const Field_Info&
                    "the glyph " + Quoted(kept) +
                        " is not one full-width character, two bytes of code page 932 as wide as the hero");
     }
-}
-
-// A number as written: its sign and how large it is, where the game keeps
-// only the low 32 bits.
-struct Written_Number {
-    bool negative = false;
-    uint64_t magnitude = 0;
-    bool past_32_bits = false;
-};
-
-Written_Number Number_Written(std::string_view token) {
-    Written_Number number;
-    size_t i = 0;
-    if (i < token.size() && (token[i] == '-' || token[i] == '+')) number.negative = token[i++] == '-';
-    for (; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i) {
-        number.magnitude = number.magnitude * 10 + static_cast<uint64_t>(token[i] - '0');
-        if (number.magnitude > UINT32_MAX) {
-            number.past_32_bits = true;
-            break;
-        }
-    }
-    return number;
 }
 
 int64_t Stored(const void* field, Kind kind) {
@@ -285,14 +309,15 @@ bool Fits(Kind kind, const Written_Number& number) {
 }
 
 void Report_Number(const Report& report, const Value_Note& note, const Field_Ref& field) {
-    std::string_view written = report.Token_At(note.start);
-    written = written.substr(0, static_cast<size_t>(std::max(note.end - note.start, 0L)));
-    const Written_Number number = Number_Written(written);
+    const Token_Look& written = report.Token_At(note.start);
+    const Written_Number& number = written.number;
     const Kind kind = field.info->kind;
     if (Fits(kind, number)) return;
     const std::string name = Name_Of(field);
     const int64_t stored = Stored(note.field, kind);
-    const std::string token(written);
+    // The sign and digits the game read: the token as far as its end, which
+    // lies before the carriage return or the byte that ended the number.
+    const std::string token = Number_Shown(written, std::min(written.length, note.end - note.start));
     if (number.past_32_bits) {
         std::string message = token + " is past 32 bits: the game reads " + std::to_string(note.number);
         if (stored != note.number) message += ", which " + name + " keeps as " + std::to_string(stored);
@@ -320,13 +345,21 @@ void Report_Stop(const Report& report, size_t failed) {
     const std::string counted =
         std::to_string(failed) + " of its " + std::to_string(notes.size()) + " values, and " + Left_Unread(unread);
     if (note.outcome == Value_Note::Outcome::Not_A_Number) {
-        report.Add(note.start, Severity::Warning,
-                   Quoted(report.Token_At(note.start)) + " is not a number: the game stops reading after " + counted);
+        const std::string token = Token_Quoted(report.Token_At(note.start));
+        report.Add(note.start, Severity::Warning, token + " is not a number: the game stops reading after " + counted);
+        const Field_Ref before = failed == 1 ? Field_Of(report.record, notes[0].field) : Field_Ref{};
+        if (before.info != nullptr && before.info->kind == Kind::Name) {
+            report.Add(note.start, Severity::Note,
+                       "a name cannot hold a space: the game takes " +
+                           Quoted(Kept_Text(notes[0], *before.info)) + " for the whole name and " + token +
+                           " for " + Name_Of(Field_Of(report.record, note.field)));
+        }
     } else if (report.reading.ended_at_ctrl_z) {
         const long after = Bytes_After_Ctrl_Z(report.reading);
         report.Add(note.start, Severity::Warning,
                    "a Ctrl+Z ends the file after " + counted +
-                       (after > 0 ? "; the " + std::to_string(after) + " bytes after it are never read" : ""));
+                       (after > 0 ? "; the " + Count_Of(after, "byte") + " after it " + Is_Are(after) + " never read"
+                                  : ""));
     } else {
         report.Add(note.start, Severity::Warning, "the file ends after " + counted);
     }
@@ -340,23 +373,38 @@ void Report_Past_Record(const Report& report) {
     if (values > 0) {
         const Field_Ref last = Field_Of(report.record, reading.notes.back().field);
         report.Add(reading.extras.front().start, Severity::Warning,
-                   (values >= Most_Extra_Values ? "at least " : "") + std::to_string(values) + " value" +
-                       (values == 1 ? "" : "s") + " after the last field, " + Name_Of(last) +
-                       ", are never read");
+                   (values >= Most_Extra_Values ? "at least " : "") + Count_Of(static_cast<long>(values), "value") +
+                       " after the last field, " + Name_Of(last) + ", " + Is_Are(static_cast<long>(values)) +
+                       " never read");
     }
     const long after = Bytes_After_Ctrl_Z(reading);
     if (reading.ended_at_ctrl_z && after > 0) {
         report.Add(reading.end_offset, Severity::Warning,
-                   "a Ctrl+Z ends the file here: the " + std::to_string(after) + " bytes after it are never read");
+                   "a Ctrl+Z ends the file here: the " + Count_Of(after, "byte") + " after it " + Is_Are(after) +
+                       " never read");
     }
 }
 
-void Report_Reading(const Report& report) {
-    const size_t utf8 = Utf8_Text_At(report.reading.bytes);
-    if (utf8 != std::string_view::npos) {
-        report.Add(static_cast<long>(utf8), Severity::Warning,
-                   "this file looks like UTF-8, but the game reads code page 932 (Shift-JIS)");
+// A file saved as UTF-8, or with a UTF-8 byte-order mark: told once, with
+// what to do, since every text in it follows from that one cause.
+void Report_Encoding(const Report& report) {
+    const Text_Encoding encoding = Encoding_Of(report.reading.bytes);
+    if (encoding.utf8_at != std::string_view::npos) {
+        report.Add(static_cast<long>(encoding.utf8_at), Severity::Warning, Utf8_Message(encoding));
+        return;
     }
+    if (!encoding.bom) return;
+    const std::vector<Value_Note>& notes = report.reading.notes;
+    const Field_Ref first = notes.empty() ? Field_Ref{} : Field_Of(report.record, notes[0].field);
+    std::string made = "";
+    if (first.info != nullptr && notes[0].outcome == Value_Note::Outcome::Read && notes[0].start == 0) {
+        made = ": the game reads it as the start of the name, which shows as " + Quoted(Kept_Text(notes[0], *first.info));
+    }
+    report.Add(0, Severity::Warning, std::string(Bom_Named) + made + "; save the file without it");
+}
+
+void Report_Reading(const Report& report) {
+    Report_Encoding(report);
     const std::vector<Value_Note>& notes = report.reading.notes;
     for (size_t i = 0; i < notes.size(); ++i) {
         const Value_Note& note = notes[i];
@@ -381,7 +429,8 @@ bool Check_File(Findings& findings, std::string_view name, Record& record, Reade
     if (!Read_Watched(findings.Path(name), record, read, reading)) return false;
     const size_t first = findings.list.size();
     const Record_View view{reinterpret_cast<const std::byte*>(&record), fields};
-    Report_Reading({findings, name, view, reading});
+    const Text_Encoding encoding = Encoding_Of(reading.bytes);
+    Report_Reading({findings, name, view, reading, encoding.utf8_at != std::string_view::npos, encoding.bom});
     // In the order of the file, as a compiler reports.
     std::stable_sort(findings.list.begin() + static_cast<std::ptrdiff_t>(first), findings.list.end(),
                      [](const Finding& a, const Finding& b) {
@@ -408,6 +457,21 @@ size_t Utf8_Text_At(std::string_view bytes) {
     return first;
 }
 
+Text_Encoding Encoding_Of(std::string_view bytes) {
+    Text_Encoding encoding;
+    encoding.bom = bytes.substr(0, Utf8_Bom.size()) == Utf8_Bom;
+    const size_t after = encoding.bom ? Utf8_Bom.size() : 0;
+    const size_t utf8 = Utf8_Text_At(bytes.substr(after));
+    if (utf8 != std::string_view::npos) encoding.utf8_at = after + utf8;
+    return encoding;
+}
+
+std::string Utf8_Message(const Text_Encoding& encoding) {
+    return std::string("this file looks like UTF-8, but the game reads code page 932 (Shift-JIS): ") +
+           (encoding.bom ? "remove the UTF-8 byte-order mark at its start, then " : "") +
+           "convert it with iconv -f UTF-8 -t CP932";
+}
+
 bool Check_Hero_File(Findings& findings, Hero_Status_Info& hero, Position& start_at) {
     Reading reading;
     if (!Check_File(findings, Hero_File_Name, hero, Read_Hero_Status, Hero_Fields, reading)) return false;
@@ -418,7 +482,7 @@ bool Check_Hero_File(Findings& findings, Hero_Status_Info& hero, Position& start
         offset = note.start;
         if (note.field == &hero.x) break;
     }
-    start_at = Position_Of(reading.bytes, offset);
+    start_at = Position_At(reading, offset);
     return true;
 }
 

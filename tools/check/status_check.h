@@ -5,6 +5,9 @@
 #include "data/records.h"
 #include "findings.h"
 
+#include <string>
+#include <string_view>
+
 // Each reads its file into the record exactly as the game would and adds what
 // it finds. False, with nothing added, when the file cannot be opened: what
 // that means depends on the start-up order, which the caller knows.
@@ -18,3 +21,18 @@ bool Check_Skill_File(Findings& findings, const char* name, Skill_Info& skill);
 // more, as Japanese text in UTF-8 has), the offset of that first character;
 // else npos. Code page 932 text is almost never valid UTF-8.
 size_t Utf8_Text_At(std::string_view bytes);
+
+// What an editor puts before text it saves as UTF-8, and how findings name it.
+inline constexpr std::string_view Utf8_Bom = "\xEF\xBB\xBF";
+inline constexpr std::string_view Bom_Named = "the file starts with a UTF-8 byte-order mark (0xEF 0xBB 0xBF)";
+
+// A file's encoding as its first bytes show it: a byte-order mark, and where
+// the UTF-8 text after it starts (npos when it does not look like UTF-8).
+struct Text_Encoding {
+    bool bom = false;
+    size_t utf8_at = std::string_view::npos;
+};
+Text_Encoding Encoding_Of(std::string_view bytes);
+
+// The finding on a file that looks like UTF-8, with the command that converts it.
+std::string Utf8_Message(const Text_Encoding& encoding);

@@ -4,8 +4,15 @@
 // plain text (the missing-file notice, which stays readable after the game
 // ends); the first placement takes the screen over for the field, and from
 // then on the renderer brings the screen to match the model whenever the
-// player could look. A back end supplies only what differs: its drawing
-// operations, its screen's size and what happened to that screen meanwhile.
+// player could look: before every key poll and every pause.
+//
+// Every console service of platform.h is served here alike
+// (core/console_services.cpp). A back end is a thin adapter under it: a
+// table of what differs (its drawing operations, its screen, its keys, its
+// clock and its way out) and the console it keeps (Platform_Console), in a
+// folder of its own under src/platform/ with a build target of its own. The
+// scripted console for the tests is one such back end, so the game's tests
+// draw through this same path.
 
 #include <cstdint>
 #include <string_view>
@@ -34,6 +41,18 @@ struct Console_Backend {
     // Before each frame: acts on what happened to the screen and the terminal
     // since the last one (resized, lost to a suspension) and tells the view.
     void (*serve_screen_events)(Terminal_View& view, bool full_screen);
+
+    // _kbhit and _getch, asked once the screen is up to date; take_key only
+    // when key_waiting said so.
+    bool (*key_waiting)();
+    int (*take_key)();
+    // The wait of a pause, once the screen is up to date.
+    void (*pause)(int milliseconds);
+    // time(NULL): Wall_Clock_Seconds for a real back end.
+    int64_t (*clock_seconds)();
+    // Ends the program with this status once the console has been given back
+    // (Exit_Process for a real back end). Never returns.
+    void (*end_program)(int status);
 };
 
 struct Console {
@@ -63,8 +82,12 @@ void Console_Flush(Console& console);
 // the screen and the terminal is given back.
 void Console_Finish(Console& console);
 
-// The console of the back end the program is built with (core/console_services.cpp
-// serves the platform's drawing services, the clock and the fatal stop through it).
+// The console of the back end the program is built with: each back end
+// defines it, and core/console_services.cpp serves platform.h through it.
 Console& Platform_Console();
+
+// What a real back end's table points to for the clock and the way out.
+int64_t Wall_Clock_Seconds();
+[[noreturn]] void Exit_Process(int status);
 
 }  // namespace platform

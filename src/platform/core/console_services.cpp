@@ -1,7 +1,7 @@
-// The console services that every real back end serves alike, through the
-// shared console it keeps (Platform_Console). Built into each back end's
-// library, not into the core's, since the scripted console for the tests
-// serves these services its own way.
+// The console services of platform.h, served alike for every back end
+// through the shared console it keeps (Platform_Console) and its table. Built
+// into each back end's library, next to the back end that defines
+// Platform_Console.
 
 #include <cstdlib>
 #include <ctime>
@@ -24,13 +24,32 @@ void Write_Line(std::string_view text) { Console_Write_Line(Platform_Console(), 
 
 void Write_Byte(uint8_t byte) { Console_Write_Byte(Platform_Console(), byte); }
 
-int64_t Clock_Seconds() { return static_cast<int64_t>(std::time(nullptr)); }
+bool Key_Waiting() {
+    Console& console = Platform_Console();
+    Console_Flush(console);
+    return console.backend.key_waiting();
+}
+
+int Take_Key() { return Platform_Console().backend.take_key(); }
+
+void Pause_Ms(int milliseconds) {
+    Console& console = Platform_Console();
+    Console_Flush(console);
+    console.backend.pause(milliseconds);
+}
+
+int64_t Clock_Seconds() { return Platform_Console().backend.clock_seconds(); }
 
 void Fatal_Exit() {
     Console& console = Platform_Console();
     Console_Start(console);
     Console_Finish(console);
-    std::exit(-1);
+    console.backend.end_program(-1);
+    std::abort();  // a back end's end_program does not return
 }
+
+int64_t Wall_Clock_Seconds() { return static_cast<int64_t>(std::time(nullptr)); }
+
+void Exit_Process(int status) { std::exit(status); }
 
 }  // namespace platform

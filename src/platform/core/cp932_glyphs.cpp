@@ -60,6 +60,7 @@ const Glyph_Bytes& Pair_Glyph(const Glyph_Table& table, uint8_t lead, uint8_t tr
 }  // namespace
 
 void Fill_Glyph_Table(Glyph_Table& table, Glyph_Converter convert, Terminal_Charset charset) {
+    table.charset = charset;
     for (int byte = 0; byte < 256; ++byte) {
         const auto b = static_cast<uint8_t>(byte);
         Glyph_Bytes glyph;

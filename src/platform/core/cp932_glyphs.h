@@ -60,6 +60,7 @@ inline constexpr int Trail_Count = 0xFC - 0x40 + 1;                        // 18
 struct Glyph_Table {
     std::array<Glyph_Bytes, 256> singles;
     std::array<std::array<Glyph_Bytes, Trail_Count>, Lead_Count> pairs;
+    Terminal_Charset charset = Terminal_Charset::Utf8;  // what the glyphs are in
 };
 
 // Converts every single byte and every lead/trail pair once. A conversion

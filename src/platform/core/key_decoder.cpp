@@ -1,5 +1,6 @@
 #include "platform/core/key_decoder.h"
 
+#include "platform/core/cp932_glyphs.h"
 #include "platform/core/windows_keys.h"
 
 namespace platform {
@@ -36,10 +37,9 @@ void Push_Special(Key_Decoder& d, Special_Key key, Key_Modifiers modifiers) {
     Push_Pair(d, Windows_Key(key, modifiers));
 }
 
-void Skip_Bytes(Key_Decoder& d, int count, bool continuations_only) {
+void Skip_Bytes(Key_Decoder& d, int count) {
     d.state = Decoder_State::Skip;
     d.bytes_to_skip = count;
-    d.skip_continuations_only = continuations_only;
 }
 
 // ---- Sequence parameters ----------------------------------------------------
@@ -164,7 +164,7 @@ void Finish_Csi(Key_Decoder& d, uint8_t final) {
         Push_Special(d, key, modifiers);
     } else if (final == 'M' && d.body_length == 0) {
         // An X10 mouse report: three raw bytes follow, whatever their values.
-        Skip_Bytes(d, 3, false);
+        Skip_Bytes(d, 3);
     }
 }
 
@@ -214,15 +214,12 @@ void Abandon(Key_Decoder& d, uint8_t byte) {
     Feed_Ground(d, byte);
 }
 
+// A byte of 0x80 or more. In UTF-8 every byte of a character, its lead and
+// its continuations alike, is one, and none is a key: each is dropped as it
+// comes. A Shift-JIS trail byte may look like ASCII, so it goes with its lead;
+// a half-width katakana or an invalid byte is dropped alone.
 void Feed_Multibyte_Start(Key_Decoder& d, uint8_t byte) {
-    if (d.encoding == Input_Encoding::Shift_Jis) {
-        if ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC)) d.state = Decoder_State::Sjis_Trail;
-        return;  // a half-width katakana or an invalid byte: dropped alone
-    }
-    if (byte >= 0xC2 && byte <= 0xDF) Skip_Bytes(d, 1, true);
-    if (byte >= 0xE0 && byte <= 0xEF) Skip_Bytes(d, 2, true);
-    if (byte >= 0xF0 && byte <= 0xF4) Skip_Bytes(d, 3, true);
-    // A stray continuation byte or a byte UTF-8 never uses: dropped alone.
+    if (d.encoding == Input_Encoding::Shift_Jis && Is_Cp932_Lead(byte)) d.state = Decoder_State::Sjis_Trail;
 }
 
 void Feed_Ground(Key_Decoder& d, uint8_t byte) {
@@ -310,11 +307,7 @@ void Feed_Ss3(Key_Decoder& d, uint8_t byte) {
     }
 }
 
-void Feed_Skip(Key_Decoder& d, uint8_t byte) {
-    if (d.skip_continuations_only && (byte < 0x80 || byte > 0xBF)) {
-        Abandon(d, byte);
-        return;
-    }
+void Feed_Skip(Key_Decoder& d, uint8_t) {
     if (--d.bytes_to_skip <= 0) d.state = Decoder_State::Ground;
 }
 

@@ -40,7 +40,7 @@ enum class Decoder_State : uint8_t {
     Csi,          // after ESC [
     Csi_Bracket,  // after ESC [ [ (the Linux console's F1..F5)
     Ss3,          // after ESC O
-    Skip,         // swallowing the rest of a multi-byte character or mouse report
+    Skip,         // swallowing the three bytes of a mouse report
     String,       // inside a terminal's string report (ESC ] ... BEL, ESC P ... ESC backslash)
     String_Escape,  // after ESC inside such a string
     Sjis_Trail,   // after a Shift-JIS lead byte
@@ -60,7 +60,6 @@ struct Key_Decoder {
     std::array<uint8_t, Body_Capacity> body{};  // parameter and intermediate bytes
     int body_length = 0;
     int bytes_to_skip = 0;
-    bool skip_continuations_only = false;  // UTF-8: only 0x80..0xBF belong to it
     int idle_ms = 0;  // since the last byte of an unfinished sequence
     Input_Encoding encoding = Input_Encoding::Utf8;
 };

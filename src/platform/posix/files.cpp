@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <time.h>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -30,7 +31,18 @@ constexpr std::string_view Save_Marker = ".saving-";
 // a save on another machine sharing the folder is not visible here).
 constexpr time_t Abandoned_After_Seconds = 60;
 
-constexpr int Most_Links = 40;
+// As many links as the system follows in one lookup, so that a chain the
+// system opens saves too, and one it refuses fails here as well. Linux says
+// nothing through sysconf and follows 40.
+int Most_Links() {
+    const long limit = sysconf(_SC_SYMLOOP_MAX);
+    if (limit > 0) return limit > 1000 ? 1000 : static_cast<int>(limit);
+#ifdef SYMLOOP_MAX
+    return SYMLOOP_MAX;
+#else
+    return 40;
+#endif
+}
 
 bool Sync_Descriptor(int descriptor) {
 #ifdef F_FULLFSYNC
@@ -92,23 +104,30 @@ pid_t Writer_Of(std::string_view rest) {
 
 bool Is_Running(pid_t pid) { return pid == getpid() ? false : kill(pid, 0) == 0 || errno == EPERM; }
 
-// A running save holds a lock on its file from the moment it made it; a file
-// that can be locked is a dead save's once its writer is gone, or once it has
-// lain unchanged for a while (the writer takes its lock just after making
-// the file, so a brand-new file may not be locked yet).
+bool Still_Named(const char* path, int descriptor) {
+    struct stat opened {};
+    struct stat named {};
+    return fstat(descriptor, &opened) == 0 && lstat(path, &named) == 0 && named.st_ino == opened.st_ino &&
+           named.st_dev == opened.st_dev;
+}
+
+// A file is a dead save's when its writer is gone, or when it has lain
+// unchanged for a while, and nobody holds its lock. The name and the age are
+// asked first: the lock is tried only on a file that no running save here can
+// be writing, because a save that finds its brand-new file locked by another's
+// clean-up, before it could lock the file itself, would fail for nothing. The
+// lock then guards what the name cannot tell: a running save on another
+// machine sharing the folder, or one whose process id this system shows as
+// gone.
 void Remove_If_Abandoned(const char* path, pid_t writer) {
     const int descriptor = open(path, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0) return;  // a link, or not ours to remove
     struct stat found {};
-    struct stat now {};
-    const bool abandoned = fstat(descriptor, &found) == 0 && S_ISREG(found.st_mode) &&
-                           Lock_For_Writing(descriptor) &&
-                           ((writer != 0 && !Is_Running(writer)) ||
-                            std::time(nullptr) - found.st_mtime > Abandoned_After_Seconds);
+    const bool unattended = fstat(descriptor, &found) == 0 && S_ISREG(found.st_mode) &&
+                            ((writer != 0 && !Is_Running(writer)) ||
+                             std::time(nullptr) - found.st_mtime > Abandoned_After_Seconds);
     // Still the same file under that name, not one made since by another save.
-    if (abandoned && lstat(path, &now) == 0 && now.st_ino == found.st_ino && now.st_dev == found.st_dev) {
-        unlink(path);
-    }
+    if (unattended && Lock_For_Writing(descriptor) && Still_Named(path, descriptor)) unlink(path);
     close(descriptor);
 }
 
@@ -148,6 +167,23 @@ void Take_Access_Of(const char* target, int descriptor) {
 // were removed, so the first count nearly always does.
 constexpr int Most_Name_Tries = 1000;
 
+// Another save's clean-up may hold the lock on a new file for a moment while
+// it looks at it. It lets go at once, so the lock is waited for, briefly: a
+// lock held longer than that is nobody's clean-up.
+constexpr int Most_Lock_Tries = 200;
+constexpr long Lock_Retry_Ns = 1'000'000;
+constexpr int Most_Creation_Tries = 10;
+
+bool Lock_New_File(int descriptor) {
+    for (int attempt = 0; attempt < Most_Lock_Tries; ++attempt) {
+        if (Lock_For_Writing(descriptor)) return true;
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
+        const timespec pause{0, Lock_Retry_Ns};
+        nanosleep(&pause, nullptr);
+    }
+    return false;
+}
+
 int Create_Exclusively(const char* target, std::span<char> name) {
     for (int count = 0; count < Most_Name_Tries; ++count) {
         const int length = std::snprintf(name.data(), name.size(), "%s%.*s%ld-%d", target,
@@ -186,11 +222,13 @@ std::FILE* Open_Data_File(const char* name) {
 
 bool Resolve_Links(const char* name, std::span<char> path) {
     if (!Copy(name, path)) return false;
-    for (int hop = 0; hop < Most_Links; ++hop) {
+    const int most_links = Most_Links();
+    for (int links = 0;; ++links) {
         Path target{};
         const ssize_t length = readlink(path.data(), target.data(), target.size() - 1);
         // Not a link (or nothing there yet): this is the file.
         if (length < 0) return errno == EINVAL || errno == ENOENT;
+        if (links == most_links) return false;  // one more than the system would follow
         const std::string_view next(target.data(), static_cast<size_t>(length));
         const char* slash = std::strrchr(path.data(), '/');
         if (next.front() == '/' || slash == nullptr) {
@@ -203,24 +241,28 @@ bool Resolve_Links(const char* name, std::span<char> path) {
         std::memcpy(path.data() + folder, next.data(), next.size());
         path[folder + next.size()] = '\0';
     }
-    return false;
 }
 
 std::FILE* Create_Replacement_File(const char* target, std::span<char> name) {
     Remove_Abandoned_Saves(target);
-    const int descriptor = Create_Exclusively(target, name);
-    if (descriptor < 0) return nullptr;
-    std::FILE* file = nullptr;
-    if (Lock_For_Writing(descriptor)) {
-        Take_Access_Of(target, descriptor);
-        file = fdopen(descriptor, "wb");
-    }
-    if (file == nullptr) {
+    for (int attempt = 0; attempt < Most_Creation_Tries; ++attempt) {
+        const int descriptor = Create_Exclusively(target, name);
+        if (descriptor < 0) return nullptr;
+        const bool locked = Lock_New_File(descriptor);
+        if (locked && Still_Named(name.data(), descriptor)) {
+            Take_Access_Of(target, descriptor);
+            std::FILE* file = fdopen(descriptor, "wb");
+            if (file != nullptr) return file;
+        }
+        // Removed meanwhile by a clean-up that took it for a dead save's: the
+        // name is free again, and a new file under it will be locked in time.
+        const bool removed = locked && !Still_Named(name.data(), descriptor);
+        if (!removed) unlink(name.data());
         close(descriptor);
-        unlink(name.data());
         name[0] = '\0';
+        if (!removed) return nullptr;
     }
-    return file;
+    return nullptr;
 }
 
 bool Flush_File_To_Disk(std::FILE* file) {

@@ -35,8 +35,13 @@ constexpr int Most_Reads_Per_Poll = 64;
 void Start(Glyph_Table& glyphs);
 const Screen_Operations& Operations();
 void Serve_Signals(Terminal_View& view, bool full_screen);
+bool Keys_Waiting();
+int Next_Key();
+void Pause(int milliseconds);
 
-constexpr Console_Backend Terminal_Backend = {Start, Operations, Query_Size, Serve_Signals};
+constexpr Console_Backend Terminal_Backend = {
+    Start, Operations, Query_Size, Serve_Signals, Keys_Waiting, Next_Key, Pause, Wall_Clock_Seconds, Exit_Process,
+};
 
 Console console{Terminal_Backend};
 Key_Decoder keys;
@@ -63,8 +68,11 @@ void Start(Glyph_Table& glyphs) {
 
 const Screen_Operations& Operations() { return Terminal_Operations; }
 
-// Acts on what the signal handlers recorded, outside of them.
+// Acts on what the signal handlers recorded, outside of them. A frame before
+// the game takes the screen over is the missing-file notice's: the keys are
+// held from before its text goes out.
 void Serve_Signals(Terminal_View& view, bool full_screen) {
+    if (!full_screen) Session_Hold_Keys();
     if (Take_Continue_Notice()) {
         Session_Reclaim();
         View_Invalidate(view);
@@ -78,6 +86,9 @@ void Serve_Signals(Terminal_View& view, bool full_screen) {
 // ---- The keys -------------------------------------------------------------------
 
 bool input_ended = false;
+// The terminal read as ended: either the end of its input (Ctrl+D in line
+// mode) or the terminal is gone, which its output then tells.
+bool terminal_read_ended = false;
 int64_t last_poll_ms = -1;
 
 bool Input_Ready() {
@@ -94,7 +105,9 @@ size_t Read_Waiting_Bytes(std::array<uint8_t, Read_Chunk>& bytes) {
     if (input_ended || !Input_Ready()) return 0;
     const ssize_t count = read(STDIN_FILENO, bytes.data(), bytes.size());
     if (count > 0) return static_cast<size_t>(count);
-    if (count == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) input_ended = true;
+    if (count < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) return 0;
+    input_ended = true;
+    terminal_read_ended = Input_Is_Terminal() && (count == 0 || errno == EIO);
     return 0;
 }
 
@@ -120,6 +133,10 @@ void Poll_Input() {
     }
     // Time counts for an unfinished sequence only while nothing more came.
     if (total == 0) Decoder_Tick(keys, static_cast<int>(elapsed > 1000 ? 1000 : elapsed));
+    // Closed with hang-ups ignored, the terminal can neither be read nor
+    // drawn on: the game ends as the hang-up would have ended it, instead of
+    // waking every few milliseconds for good with nowhere to draw.
+    if (terminal_read_ended && Output_Terminal_Gone()) Session_End_As_Hang_Up();
 }
 
 // Before the game takes the screen over, a pause is the missing-file
@@ -127,8 +144,6 @@ void Poll_Input() {
 // afterwards, so they are read and dropped as they come, and the suspend key
 // among them acts at once. Waiting on the input costs no more than sleeping.
 void Wait_Dropping_Keys(int milliseconds) {
-    Session_Hold_Keys();
-    Console_Flush(console);
     const int64_t until = Monotonic_Ms() + milliseconds;
     for (int64_t left = milliseconds; left > 0; left = until - Monotonic_Ms()) {
         pollfd input{STDIN_FILENO, POLLIN, 0};
@@ -141,30 +156,21 @@ void Wait_Dropping_Keys(int milliseconds) {
     }
 }
 
-}  // namespace
-
-namespace platform {
-
-Console& Platform_Console() { return console; }
-
-bool Key_Waiting() {
-    Console_Flush(console);
+bool Keys_Waiting() {
     Poll_Input();
     return Decoder_Keys_Waiting(keys) > 0;
 }
 
-int Take_Key() {
+int Next_Key() {
     const int code = Decoder_Take_Key(keys);
     return code < 0 ? 0 : code;
 }
 
-void Pause_Ms(int milliseconds) {
-    Console_Start(console);
+void Pause(int milliseconds) {
     if (!console.full_screen) {
         Wait_Dropping_Keys(milliseconds);
         return;
     }
-    Console_Flush(console);
     if (milliseconds <= 0) return;
     timespec wanted{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1'000'000L};
     timespec left{};
@@ -174,5 +180,11 @@ void Pause_Ms(int milliseconds) {
         wanted = left;
     }
 }
+
+}  // namespace
+
+namespace platform {
+
+Console& Platform_Console() { return console; }
 
 }  // namespace platform

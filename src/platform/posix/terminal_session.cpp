@@ -291,7 +291,27 @@ void Session_Init() {
     output_is_terminal = isatty(STDOUT_FILENO) == 1;
 }
 
+bool Input_Is_Terminal() { return input_is_terminal; }
 bool Output_Is_Terminal() { return output_is_terminal; }
+
+bool Output_Terminal_Gone() {
+    // An empty write asks the terminal without showing anything.
+    return output_is_terminal && write(STDOUT_FILENO, "", 0) < 0 && errno == EIO;
+}
+
+void Session_End_As_Hang_Up() {
+    Give_Back();
+    struct sigaction default_action {};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    sigaction(SIGHUP, &default_action, nullptr);
+    sigset_t hang_up;
+    sigemptyset(&hang_up);
+    sigaddset(&hang_up, SIGHUP);
+    sigprocmask(SIG_UNBLOCK, &hang_up, nullptr);
+    raise(SIGHUP);
+    _exit(128 + SIGHUP);  // not reached: the default action ends the process
+}
 
 void Session_Hold_Keys() {
     if (mode_wanted != Mode_As_Found) return;

@@ -12,7 +12,16 @@ namespace posix_terminal {
 
 // Checks which standard streams are terminals. Writes nothing.
 void Session_Init();
+bool Input_Is_Terminal();
 bool Output_Is_Terminal();
+
+// True when standard output is a terminal that is gone (its window was
+// closed): writing to it fails with EIO. Writes nothing.
+bool Output_Terminal_Gone();
+
+// For a terminal that is gone while hang-ups are ignored (nohup): gives back
+// what can still be given and ends the process as the hang-up would have.
+[[noreturn]] void Session_End_As_Hang_Up();
 
 // While the missing-file notice waits: the screen stays as it is, but keys
 // typed now are neither echoed nor left for the shell once the game ends

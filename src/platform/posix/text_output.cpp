@@ -11,6 +11,8 @@ namespace platform {
 
 void Load_Output_Glyphs(Glyph_Table& table) { posix_terminal::Load_Glyphs(table); }
 
+void Load_Utf8_Glyphs(Glyph_Table& table) { posix_terminal::Load_Glyphs_For("UTF-8", table); }
+
 bool Write_Output(std::string_view text) {
     return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
 }

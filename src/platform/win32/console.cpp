@@ -29,7 +29,14 @@ void Serve_Resize(Terminal_View& view, bool full_screen) {
     View_Resize(view, size.columns, size.rows);
 }
 
-constexpr Console_Backend Windows_Backend = {Start, Drawing_Operations, Query_Size, Serve_Resize};
+bool Keys_Waiting();
+int Next_Key() { return _getch(); }
+void Pause(int milliseconds);
+
+constexpr Console_Backend Windows_Backend = {
+    Start, Drawing_Operations, Query_Size, Serve_Resize, Keys_Waiting, Next_Key, Pause, Wall_Clock_Seconds,
+    Exit_Process,
+};
 
 Console console{Windows_Backend};
 
@@ -94,22 +101,16 @@ void Start(Glyph_Table& glyphs) {
     SetConsoleCtrlHandler(On_Console_Event, TRUE);
 }
 
+bool Keys_Waiting() { return _kbhit() != 0 || Navigation_Key_Waiting(); }
+
+void Pause(int milliseconds) {
+    if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
+}
+
 }  // namespace
 
 namespace platform {
 
 Console& Platform_Console() { return console; }
-
-bool Key_Waiting() {
-    Console_Flush(console);
-    return _kbhit() != 0 || Navigation_Key_Waiting();
-}
-
-int Take_Key() { return _getch(); }
-
-void Pause_Ms(int milliseconds) {
-    Console_Flush(console);
-    if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
-}
 
 }  // namespace platform

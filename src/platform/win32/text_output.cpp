@@ -17,6 +17,8 @@ namespace platform {
 
 void Load_Output_Glyphs(Glyph_Table& table) { Fill_Glyph_Table(table, win32_screen::Cp932_To_Utf8); }
 
+void Load_Utf8_Glyphs(Glyph_Table& table) { Load_Output_Glyphs(table); }
+
 bool Write_Output(std::string_view text) {
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
