@@ -18,7 +18,7 @@ deps-test:
 	@tools/ensure-packages $(TEST_PACKAGES)
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(RELEASE_CMAKE_FLAGS)
 
 build: deps-build $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS) --target console-rpg
@@ -104,7 +104,8 @@ windows:
 deps-wine:
 	@tools/ensure-packages $(WINE_PACKAGES)
 
-# Installing and the release packages (cmake/install.cmake, cmake/packaging.cmake).
+# Installing and the release packages (cmake/install.cmake, cmake/packaging.cmake;
+# how they are hardened and made reproducible: below).
 # `make install` puts the game under PREFIX (DESTDIR is honoured as usual);
 # `make package` makes the Debian package, checked with lintian, in $(BUILD) and
 # the Windows zip in $(WINDOWS_BUILD).
@@ -115,17 +116,99 @@ PACKAGE_PACKAGES := dpkg-dev lintian
 
 # Configured afresh first: an older build directory may predate the install rules.
 install: deps-build
-	cmake -S . -B $(BUILD) >/dev/null
+	cmake -S . -B $(BUILD) $(RELEASE_CMAKE_FLAGS) >/dev/null
 	cmake --build $(BUILD) -j$(JOBS) --target programs
 	cmake --install $(BUILD) --prefix $(PREFIX) --strip
 
 package: deps-build windows
 	@tools/ensure-packages $(PACKAGE_PACKAGES)
-	cmake -S . -B $(BUILD) >/dev/null
+	cmake -S . -B $(BUILD) $(RELEASE_CMAKE_FLAGS) >/dev/null
 	cmake --build $(BUILD) -j$(JOBS) --target programs
 	rm -f $(BUILD)/console-rpg_*.deb
-	cd $(BUILD) && cpack
-	lintian --fail-on error,warning $(BUILD)/console-rpg_*.deb
+	cd $(BUILD) && umask 022 && cpack # the modes of the members of a .deb follow the umask
+	lintian -I --fail-on error,warning $(BUILD)/console-rpg_*.deb >$(BUILD)/lintian.txt || { cat $(BUILD)/lintian.txt; exit 1; }
+	@cat $(BUILD)/lintian.txt; ! grep ' hardening-' $(BUILD)/lintian.txt >/dev/null || { echo "lintian: not hardened"; exit 1; }
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target programs
 	rm -f $(WINDOWS_BUILD)/console-rpg-*-win64.zip
-	cd $(WINDOWS_BUILD) && cpack
+	cd $(WINDOWS_BUILD) && TZ=UTC0 cpack # a zip's times are local times: one zone for all
+
+# ---- Release builds: hardened and reproducible ---------------------------------
+#
+# The installed programs are built with the hardening flags Debian builds its
+# own packages with, asked of dpkg-buildflags (all of its hardening features:
+# PIE, stack protector, _FORTIFY_SOURCE, format checks, RELRO and immediate
+# binding), so that they follow the distribution rather than a list copied
+# here. Stack clash protection, which dpkg-buildflags gives from dpkg 1.22 on,
+# is added where it does not. Without dpkg-buildflags, the same set by hand.
+# Every configuration of $(BUILD) takes them: the programs the tests and `make
+# bench` run are the ones packaged.
+ifneq ($(shell command -v dpkg-buildflags),)
+buildflag        = $(shell DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get $(1))
+RELEASE_CPPFLAGS := $(call buildflag,CPPFLAGS)
+RELEASE_CXXFLAGS := $(call buildflag,CXXFLAGS)
+RELEASE_LDFLAGS  := $(call buildflag,LDFLAGS)
+else
+RELEASE_CPPFLAGS := -D_FORTIFY_SOURCE=2
+RELEASE_CXXFLAGS := -g -O2 -ffile-prefix-map=$(CURDIR)=. -fPIE -fstack-protector-strong -Wformat -Werror=format-security
+RELEASE_LDFLAGS  := -pie -Wl,-z,relro -Wl,-z,now
+endif
+RELEASE_CXXFLAGS += $(if $(findstring -fstack-clash-protection,$(RELEASE_CXXFLAGS)),,-fstack-clash-protection)
+RELEASE_CMAKE_FLAGS = -DCMAKE_CXX_FLAGS="$(strip $(RELEASE_CPPFLAGS) $(RELEASE_CXXFLAGS))" \
+                      -DCMAKE_EXE_LINKER_FLAGS="$(strip $(RELEASE_LDFLAGS))"
+
+# The time every release file carries: the last commit's (the source release
+# holds it in source-date-epoch, for there is no .git there). The compiler, the
+# Debian package and the zips take it from SOURCE_DATE_EPOCH, never from the
+# clock, so a rebuild at any time gives the same bytes.
+ifndef SOURCE_DATE_EPOCH
+ifneq ($(wildcard source-date-epoch),)
+SOURCE_DATE_EPOCH := $(shell cat source-date-epoch)
+else
+SOURCE_DATE_EPOCH := $(shell git -C $(CURDIR) log -1 --format=%ct 2>/dev/null)
+endif
+endif
+ifneq ($(SOURCE_DATE_EPOCH),)
+export SOURCE_DATE_EPOCH
+endif
+
+# `make dist`: the source release $(RELEASE_DIR)/console-rpg-VERSION.tar.gz, the
+# last commit as it is (what is not committed is not in it), the same bytes
+# from any clone: git archive gives every file the commit's time and mode 644
+# or 755 in the commit's order, gzip -n writes no name or time.
+# `make release`: the packages and the source release in $(RELEASE_DIR), with
+# their SHA256SUMS. RELEASE_FILES lists what every release holds;
+# RELEASE_OPTIONAL_FILES what it holds when `make package` built it.
+# `make repro-check`: two releases built from two clones of the last commit at
+# different paths, times, umasks, locales and time zones, compared byte for
+# byte; diffoscope shows where two files differ (tools/repro-check).
+VERSION     := $(shell sed -n 's/^project(console_rpg VERSION \([^ )]*\).*/\1/p' CMakeLists.txt)
+RELEASE_DIR := build-release
+DIST_FILE   := $(RELEASE_DIR)/console-rpg-$(VERSION).tar.gz
+RELEASE_FILES          = $(BUILD)/console-rpg_$(VERSION)_*.deb $(WINDOWS_BUILD)/console-rpg-$(VERSION)-win64.zip
+RELEASE_OPTIONAL_FILES = build-web/console-rpg-$(VERSION)-web.zip
+
+.PHONY: dist release repro-check clean-release
+
+dist:
+	@[ -z "$$(git status --porcelain --untracked-files=no)" ] || echo "note: changes not committed are not in $(DIST_FILE)"
+	@mkdir -p $(RELEASE_DIR)
+	echo $(SOURCE_DATE_EPOCH) >$(RELEASE_DIR)/source-date-epoch
+	git -c tar.umask=022 archive --format=tar --prefix=console-rpg-$(VERSION)/ \
+	  --add-file=$(RELEASE_DIR)/source-date-epoch HEAD | gzip -9n >$(DIST_FILE).part
+	mv $(DIST_FILE).part $(DIST_FILE) && rm $(RELEASE_DIR)/source-date-epoch
+
+release: package
+	rm -rf $(RELEASE_DIR)
+	$(MAKE) --no-print-directory dist
+	cp $(RELEASE_FILES) $(RELEASE_DIR)/
+	@for f in $(RELEASE_OPTIONAL_FILES); do [ ! -e "$$f" ] || cp -v "$$f" $(RELEASE_DIR)/; done
+	cd $(RELEASE_DIR) && LC_ALL=C sha256sum $$(LC_ALL=C ls | grep -vx SHA256SUMS) >SHA256SUMS
+	@cat $(RELEASE_DIR)/SHA256SUMS
+
+repro-check:
+	@tools/ensure-packages git
+	JOBS=$(JOBS) tools/repro-check
+
+clean: clean-release
+clean-release:
+	rm -rf $(RELEASE_DIR)

@@ -56,7 +56,10 @@ if(TARGET console-rpg-check)
   string(CONCAT CONSOLE_RPG_LINTIAN_CHECKER
          "# The data checker is a tool for those who edit the game's data, not a game:\n"
          "# it goes with the other commands.\n"
-         "console-rpg: package-section-games-but-has-usr-bin\n")
+         "console-rpg: package-section-games-but-has-usr-bin\n"
+         "# Not a word in the program: the compiler copies \"a directory, not a regular\n"
+         "# file\" in two overlapping halves, which meet as \"nott\".\n"
+         "console-rpg: spelling-error-in-binary nott not [usr/bin/console-rpg-check]\n")
 endif()
 configure_file(packaging/lintian-overrides.in lintian-overrides @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/lintian-overrides RENAME console-rpg

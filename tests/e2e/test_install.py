@@ -489,6 +489,41 @@ class Packages(unittest.TestCase):
         self.assertIn("\nversion='%s'\n" % facts["version"], launcher)
         self.assertIn("\nchecker='%s'\n" % ("/usr/bin/console-rpg-check" if facts["checker"] else ""), launcher)
 
+    def test_the_packaged_programs_carry_the_distributions_hardening(self):
+        deb, facts = built_package(self, BUILD, "console-rpg_%s_amd64.deb")
+        unpacked = tempfile.mkdtemp(prefix="console-rpg-deb-")
+        self.addCleanup(shutil.rmtree, unpacked, True)
+        subprocess.run(["dpkg-deb", "-x", deb, unpacked], check=True)
+        programs = ["usr/libexec/console-rpg/console-rpg"] + (["usr/bin/console-rpg-check"] if facts["checker"] else [])
+        for program in programs:
+            elf = subprocess.run(["readelf", "-W", "-h", "-l", "-d", "--dyn-syms", os.path.join(unpacked, program)],
+                                 check=True, capture_output=True, text=True).stdout
+            symbols = {line.split()[7].split("@")[0] for line in elf.splitlines() if " FUNC " in line}
+            for feature, present in [
+                    ("position-independent executable", "DYN (Position-Independent Executable" in elf),
+                    ("read-only relocations", "GNU_RELRO" in elf),
+                    ("immediate binding", "(BIND_NOW)" in elf or "Flags: NOW" in elf),
+                    ("stack protector", "__stack_chk_fail" in symbols),
+                    ("_FORTIFY_SOURCE", any(s.endswith("_chk") and s != "__stack_chk_fail" for s in symbols))]:
+                self.assertTrue(present, "%s has no %s" % (program, feature))
+
+    def test_the_windows_programs_load_at_a_random_address_and_run_no_data(self):
+        archive, facts = built_package(self, WINDOWS_BUILD, "console-rpg-%s-win64.zip")
+        top = "console-rpg-%s-win64/" % facts["version"]
+        programs = ["console-rpg.exe"] + (["console-rpg-check.exe"] if facts["checker"] else [])
+        with zipfile.ZipFile(archive) as z:
+            for name in programs:
+                exe = z.read(top + name)
+                header = int.from_bytes(exe[0x3C:0x40], "little")
+                self.assertEqual(exe[header:header + 4], b"PE\0\0", name)
+                file_flags = int.from_bytes(exe[header + 22:header + 24], "little")
+                dll_flags = int.from_bytes(exe[header + 24 + 70:header + 24 + 72], "little")
+                for feature, present in [("relocations, without which it cannot move", not file_flags & 0x0001),
+                                         ("dynamic base (ASLR)", dll_flags & 0x0040),
+                                         ("high-entropy addresses", dll_flags & 0x0020),
+                                         ("NX", dll_flags & 0x0100)]:
+                    self.assertTrue(present, "%s has no %s" % (name, feature))
+
     def test_the_windows_zip_holds_both_programs_the_data_as_it_is_and_a_readme_with_crlf(self):
         archive, facts = built_package(self, WINDOWS_BUILD, "console-rpg-%s-win64.zip")
         top = "console-rpg-%s-win64/" % facts["version"]
