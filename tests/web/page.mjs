@@ -5,6 +5,7 @@
 import { createRequire } from 'node:module';
 import fs from 'node:fs';
 import http from 'node:http';
+import os from 'node:os';
 import path from 'node:path';
 
 export const HERO = '\u25cf';  // ●
@@ -101,4 +102,20 @@ export async function pawnSteps(page, row, count) {
       }
     });
   }), [PAWN, row, count]);
+}
+
+// A copy of the sample data (repo/game) in a new folder, changed by `change(folder)`.
+export function sampleCopy(repo, change) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'console-rpg-web-'));
+  for (const name of fs.readdirSync(path.join(repo, 'game'))) fs.copyFileSync(path.join(repo, 'game', name), path.join(folder, name));
+  change(folder);
+  return folder;
+}
+
+// The hero's start: the last two numbers of its status file.
+export function placeHero(folder, x, y) {
+  const file = path.join(folder, 'Hero_Status_Info.txt');
+  const values = fs.readFileSync(file, 'latin1').split(/\s+/).filter(Boolean);
+  values.splice(-2, 2, String(x), String(y));
+  fs.writeFileSync(file, values.join(' ') + '\n', 'latin1');
 }

@@ -8,11 +8,10 @@
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
 import test from 'node:test';
 
-import { HERO, PAWN, cellsOf, find, launch, pawnSteps, screen, serve, waitForScreen } from './page.mjs';
+import { HERO, PAWN, cellsOf, find, launch, pawnSteps, placeHero, sampleCopy, screen, serve, waitForScreen } from './page.mjs';
 
 const Root = path.resolve(process.argv[2] || 'build-web');
 const Repo = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
@@ -47,21 +46,11 @@ function assertField(rows, expected) {
   }
 }
 
-// A copy of the sample data, changed by `change(folder)`.
+// A copy of the sample data, changed by `change(folder)`, removed after the case.
 function dataFolder(t, change) {
-  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'console-rpg-web-'));
+  const folder = sampleCopy(Repo, change);
   t.after(() => fs.rmSync(folder, { recursive: true, force: true }));
-  for (const name of fs.readdirSync(path.join(Repo, 'game'))) fs.copyFileSync(path.join(Repo, 'game', name), path.join(folder, name));
-  change(folder);
   return folder;
-}
-
-// The hero's start: the last two numbers of its status file.
-function placeHero(folder, x, y) {
-  const file = path.join(folder, 'Hero_Status_Info.txt');
-  const values = fs.readFileSync(file, 'latin1').split(/\s+/).filter(Boolean);
-  values.splice(-2, 2, String(x), String(y));
-  fs.writeFileSync(file, values.join(' ') + '\n', 'latin1');
 }
 
 const server = await serve(Root);
@@ -116,8 +105,15 @@ test('the browser build', async (t) => {
     for (const [key, place] of [['ArrowRight', [32, 8]], ['ArrowLeft', [30, 8]], ['ArrowUp', [30, 7]], ['ArrowDown', [30, 8]],
       ['H', [30, 7]], ['P', [30, 8]], ['M', [32, 8]], ['K', [30, 8]]]) {
       await page.keyboard.press(key);
-      await waitForScreen(page, (r) => String(find(r, HERO)) === String(place), 2000, `hero at ${place} after ${key}`);
+      await waitForScreen(page, (r) => String(find(r, HERO)) === String(place), 3000, `hero at ${place} after ${key}`);
     }
+    // Restart: the hero back at its start, and the keys still reach the game.
+    await page.keyboard.press('ArrowRight');
+    await waitForScreen(page, (r) => String(find(r, HERO)) === '32,8', 3000, 'hero at 32,8');
+    await page.click('#restart');
+    await waitForScreen(page, (r) => String(find(r, HERO)) === '30,8', 3000, 'hero at its start after Restart');
+    await page.keyboard.press('ArrowLeft');
+    await waitForScreen(page, (r) => String(find(r, HERO)) === '28,8', 3000, 'hero at 28,8 after Restart');
   });
 
   await t.test('the pawn chases about every 140 ms', async (t) => {

@@ -99,6 +99,7 @@ void Start(Glyph_Table& glyphs) {
 // ---- The keys ---------------------------------------------------------------------
 
 double last_poll_ms = -1;
+double pause_due_ms = -1;  // when the last pause was due to end; -1: none yet
 
 // The terminal gives what was typed as UTF-8 bytes, the same bytes a
 // terminal sends, so the shared decoder makes the same codes of them. Before
@@ -137,10 +138,20 @@ int Take_Key() {
 
 // The frame goes to the page, then the browser has its turn: it draws the
 // frame and queues keys while the game sleeps.
+//
+// A browser's timer fires a little late, a millisecond or so each time; over
+// the thirteen pauses of a chase step that would slow the pawn by a tenth.
+// So pauses that follow one another keep to one cadence: each ends that long
+// after the previous one was due to end, unless the game has fallen behind it
+// by more than a whole pause (a stall), which is not made up for.
 void Pause_Ms(int milliseconds) {
     Console_Flush(console);
     if (milliseconds <= 0) return;
-    emscripten_sleep(static_cast<unsigned>(milliseconds));
+    const double now = page_now_ms();
+    const bool on_cadence = pause_due_ms >= 0 && now - pause_due_ms < milliseconds;
+    pause_due_ms = (on_cadence ? pause_due_ms : now) + milliseconds;
+    const double wait = pause_due_ms - now;
+    emscripten_sleep(wait > 0 ? static_cast<unsigned>(wait) : 0U);
     // A run the page has replaced ends here, quietly and at once.
     if (page_abandoned() != 0) std::_Exit(0);
     if (!console.full_screen) Poll_Input();

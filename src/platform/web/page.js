@@ -87,7 +87,21 @@
 
   // ---- The data checker ----
 
+  // The checker is fetched when first needed, not with the page.
+  let checkerScript = null;
+  function loadChecker() {
+    checkerScript = checkerScript || new Promise((resolve, reject) => {
+      const script = document.createElement('script');
+      script.src = 'console-rpg-check.js';
+      script.onload = resolve;
+      script.onerror = reject;
+      document.body.append(script);
+    });
+    return checkerScript;
+  }
+
   async function checkData(files) {
+    await loadChecker();
     const lines = [];
     let status = 2;
     const checker = await createChecker({
