@@ -142,7 +142,7 @@ WEB_PORT      ?= 8054
 WEB_PACKAGES  := emscripten cmake make python3 chromium fonts-ipafont-gothic
 WEB_NPM       := $(WEB_BUILD)/npm
 WEB_PAGE      := index.html page.js page.css
-WEB_VERSION    = $(shell sed -n 's/^project(console_rpg VERSION \([^ ]*\).*/\1/p' CMakeLists.txt)
+WEB_VERSION    = $(shell grep -o 'console_rpg VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
 # Debian's emscripten finds its JavaScript tools there when the node on PATH is not Debian's.
 WEB_ENV       := NODE_PATH=/usr/share/nodejs
 

@@ -79,7 +79,9 @@
     };
     run = module;
     setStatus('running');
-    createGame(module);
+    createGame(module).catch((error) => {
+      if (!module.pageAbandoned) setStatus('could not start the game: ' + (error.message || error));
+    });
     term.focus();
   }
 
