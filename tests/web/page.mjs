@@ -85,10 +85,11 @@ export async function waitForScreen(page, predicate, timeout = 5000, what = 'the
 
 // In the page: the times (ms) at which the pawn stood on a new column of
 // `row`, from now on, `count` times; read from the terminal's buffer as each
-// write is parsed.
+// write is parsed. Fails when the pawn stands still for a second.
 export async function pawnSteps(page, row, count) {
-  return page.evaluate(([pawn, y, wanted]) => new Promise((resolve) => {
+  return page.evaluate(([pawn, y, wanted]) => new Promise((resolve, reject) => {
     const term = window.consoleRpg.term;
+    let stalled = setTimeout(() => reject(new Error('the pawn stood still for a second')), 1000);
     const times = [];
     let last = term.buffer.active.getLine(y).translateToString().indexOf(pawn);
     const listener = term.onWriteParsed(() => {
@@ -96,7 +97,10 @@ export async function pawnSteps(page, row, count) {
       if (at === last) return;
       last = at;
       times.push(performance.now());
+      clearTimeout(stalled);
+      stalled = setTimeout(() => reject(new Error('the pawn stood still for a second')), 1000);
       if (times.length === wanted) {
+        clearTimeout(stalled);
         listener.dispose();
         resolve(times);
       }

@@ -68,7 +68,7 @@ async function load(page, folder) {
   await page.setInputFiles('#folder', folder);
 }
 
-test('the browser build', async (t) => {
+test('the browser build', { timeout: 120000 }, async (t) => {
   // The notice runs its 30 seconds while the other cases play.
   const missingPage = await open(t);
   const noticeCase = (async () => {
