@@ -131,7 +131,7 @@ package: deps-build windows
 	cd $(WINDOWS_BUILD) && cpack
 
 # ---- The browser build -----------------------------------------------------------
-# `make web` builds the game and the checker with Emscripten (cmake/web.cmake) and
+# `make web` builds the game and the checker with Emscripten (src/platform/web/) and
 # puts the page in $(WEB_BUILD): index.html, the two modules, xterm.js from the
 # npm package pinned by src/platform/web/package-lock.json. `make web-serve`
 # serves it on localhost; `make web-test` (part of `make test`) plays it in
@@ -160,7 +160,8 @@ $(WEB_NPM)/.installed: $(WEB_SOURCE)/package.json $(WEB_SOURCE)/package-lock.jso
 	touch $@
 
 web: deps-web $(WEB_NPM)/.installed
-	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD)/cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD)/cmake -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DCONSOLE_RPG_BACKEND=web -DCONSOLE_RPG_TESTS=OFF >/dev/null
 	$(WEB_ENV) cmake --build $(WEB_BUILD)/cmake -j$(JOBS) --target console-rpg console-rpg-check
 	cp $(addprefix $(WEB_SOURCE)/,$(WEB_PAGE)) $(WEB_BUILD)/
 	cp $(addprefix $(WEB_BUILD)/cmake/,console-rpg.js console-rpg.wasm console-rpg-check.js console-rpg-check.wasm) $(WEB_BUILD)/

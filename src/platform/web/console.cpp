@@ -82,7 +82,15 @@ void Serve_Resize(Terminal_View& view, bool full_screen) {
     }
 }
 
-constexpr Console_Backend Page_Backend = {Start, Operations, Page_Size, Serve_Resize};
+bool Keys_Waiting();
+int Next_Key();
+void Pause(int milliseconds);
+
+// The clock is the browser's (time() reads Date.now()); the way out is exit(),
+// which the page hears of and shows with the status.
+constexpr Console_Backend Page_Backend = {
+    Start, Operations, Page_Size, Serve_Resize, Keys_Waiting, Next_Key, Pause, Wall_Clock_Seconds, Exit_Process,
+};
 
 Console console{Page_Backend};
 Key_Decoder keys;
@@ -119,24 +127,17 @@ void Poll_Input() {
     if (total == 0) Decoder_Tick(keys, elapsed > 1000 ? 1000 : elapsed);
 }
 
-}  // namespace
-
-namespace platform {
-
-Console& Platform_Console() { return console; }
-
-bool Key_Waiting() {
-    Console_Flush(console);
+bool Keys_Waiting() {
     Poll_Input();
     return Decoder_Keys_Waiting(keys) > 0;
 }
 
-int Take_Key() {
+int Next_Key() {
     const int code = Decoder_Take_Key(keys);
     return code < 0 ? 0 : code;
 }
 
-// The frame goes to the page, then the browser has its turn: it draws the
+// The frame has gone to the page; now the browser has its turn: it draws the
 // frame and queues keys while the game sleeps.
 //
 // A browser's timer fires a little late, a millisecond or so each time; over
@@ -144,8 +145,7 @@ int Take_Key() {
 // So pauses that follow one another keep to one cadence: each ends that long
 // after the previous one was due to end, unless the game has fallen behind it
 // by more than a whole pause (a stall), which is not made up for.
-void Pause_Ms(int milliseconds) {
-    Console_Flush(console);
+void Pause(int milliseconds) {
     if (milliseconds <= 0) return;
     const double now = page_now_ms();
     const bool on_cadence = pause_due_ms >= 0 && now - pause_due_ms < milliseconds;
@@ -156,5 +156,11 @@ void Pause_Ms(int milliseconds) {
     if (page_abandoned() != 0) std::_Exit(0);
     if (!console.full_screen) Poll_Input();
 }
+
+}  // namespace
+
+namespace platform {
+
+Console& Platform_Console() { return console; }
 
 }  // namespace platform

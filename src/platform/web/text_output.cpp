@@ -10,6 +10,8 @@ namespace platform {
 
 void Load_Output_Glyphs(Glyph_Table& table) { web_page::Fill_Page_Glyphs(table); }
 
+void Load_Utf8_Glyphs(Glyph_Table& table) { web_page::Fill_Page_Glyphs(table); }
+
 bool Write_Output(std::string_view text) {
     return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
 }
