@@ -169,7 +169,7 @@ web: deps-web $(WEB_NPM)/.installed
 	cp $(WEB_NPM)/node_modules/@xterm/xterm/LICENSE $(WEB_BUILD)/xterm-LICENSE.txt
 
 web-serve: web
-	@echo "console-rpg in the browser: http://localhost:$(WEB_PORT)/ (Ctrl+C stops the server)"
+	@echo "console-rpg in the browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
 	cd $(WEB_BUILD) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
 
 web-test: web

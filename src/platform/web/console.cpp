@@ -36,7 +36,6 @@ EM_JS(int, page_take_input, (uint8_t* bytes, int capacity), {
 
 EM_JS(int, page_columns, (), { return Module.pageTerminal.cols; });
 EM_JS(int, page_rows, (), { return Module.pageTerminal.rows; });
-EM_JS(int, page_take_resize, (), { const r = Module.pageResized; Module.pageResized = false; return r ? 1 : 0; });
 
 // Set when the page has started the game afresh: this run must stop.
 EM_JS(int, page_abandoned, (), { return Module.pageAbandoned ? 1 : 0; });
@@ -75,8 +74,10 @@ void Start(Glyph_Table& glyphs);
 
 const Screen_Operations& Operations() { return Page_Operations; }
 
+// The page's terminal keeps its size; the view learns it when it starts and
+// whenever it is to be drawn afresh.
 void Serve_Resize(Terminal_View& view, bool full_screen) {
-    if (full_screen && (page_take_resize() != 0 || view.repaint_pending)) {
+    if (full_screen && view.repaint_pending) {
         const Screen_Size size = Page_Size();
         View_Resize(view, size.columns, size.rows);
     }

@@ -59,7 +59,6 @@
     const module = {
       pageTerminal: term,
       pageInput: [],
-      pageResized: false,
       pageAbandoned: false,
       pageWrite(bytes) { if (!module.pageAbandoned) term.write(bytes); },
       onRuntimeInitialized() {
