@@ -136,7 +136,9 @@
       item.append(where, severity, finding.message);
       checkList.append(item);
     }
-    checkSummary.textContent = counts.error + ' errors, ' + counts.warning + ' warnings, ' + counts.note + ' notes' +
+    const count = (n, noun) => n + ' ' + noun + (n === 1 ? '' : 's');
+    checkSummary.textContent = count(counts.error, 'error') + ', ' + count(counts.warning, 'warning') + ', ' +
+      count(counts.note, 'note') +
       (report.exit_status === 2 ? ': the game will stop at the first error.' : '.');
   }
 
