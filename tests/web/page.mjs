@@ -83,29 +83,39 @@ export async function waitForScreen(page, predicate, timeout = 5000, what = 'the
   }
 }
 
-// In the page: the times (ms) at which the pawn stood on a new column of
-// `row`, from now on, `count` times; read from the terminal's buffer as each
-// write is parsed. Fails when the pawn stands still for a second.
-export async function pawnSteps(page, row, count) {
-  return page.evaluate(([pawn, y, wanted]) => new Promise((resolve, reject) => {
-    const term = window.consoleRpg.term;
-    let stalled = setTimeout(() => reject(new Error('the pawn stood still for a second')), 1000);
-    const times = [];
-    let last = term.buffer.active.getLine(y).translateToString().indexOf(pawn);
-    const listener = term.onWriteParsed(() => {
-      const at = term.buffer.active.getLine(y).translateToString().indexOf(pawn);
-      if (at === last) return;
-      last = at;
-      times.push(performance.now());
-      clearTimeout(stalled);
-      stalled = setTimeout(() => reject(new Error('the pawn stood still for a second')), 1000);
-      if (times.length === wanted) {
+// In the page, from now on: the times (ms) at which the pawn stood on a new
+// column of `row`, `count` times, read from the terminal's buffer as each
+// write is parsed (a screen without the pawn there, as while a run starts
+// again, is no step). Started before what sets the pawn going, then awaited
+// (pawnSteps): it fails when the pawn stands still for three seconds.
+export async function startPawnSteps(page, row, count) {
+  await page.evaluate(([pawn, y, wanted]) => {
+    window.pawnSteps = new Promise((resolve, reject) => {
+      const term = window.consoleRpg.term;
+      const times = [];
+      const column = () => term.buffer.active.getLine(y).translateToString().indexOf(pawn);
+      const stall = () => setTimeout(() => reject(new Error('the pawn stood still for three seconds')), 3000);
+      let last = column();
+      let stalled = stall();
+      const listener = term.onWriteParsed(() => {
+        const at = column();
+        if (at < 0 || at === last) return;
+        last = at;
+        times.push(performance.now());
         clearTimeout(stalled);
-        listener.dispose();
-        resolve(times);
-      }
+        stalled = stall();
+        if (times.length === wanted) {
+          clearTimeout(stalled);
+          listener.dispose();
+          resolve(times);
+        }
+      });
     });
-  }), [PAWN, row, count]);
+  }, [PAWN, row, count]);
+}
+
+export async function pawnSteps(page) {
+  return page.evaluate(() => window.pawnSteps);
 }
 
 // A copy of the sample data (repo/game) in a new folder, changed by `change(folder)`.

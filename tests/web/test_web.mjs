@@ -11,7 +11,9 @@ import fs from 'node:fs';
 import path from 'node:path';
 import test from 'node:test';
 
-import { HERO, PAWN, cellsOf, find, launch, pawnSteps, placeHero, sampleCopy, screen, serve, waitForScreen } from './page.mjs';
+import {
+  HERO, PAWN, cellsOf, find, launch, pawnSteps, placeHero, sampleCopy, screen, serve, startPawnSteps, waitForScreen,
+} from './page.mjs';
 
 const Root = path.resolve(process.argv[2] || 'build-web');
 const Repo = path.resolve(path.dirname(new URL(import.meta.url).pathname), '../..');
@@ -118,9 +120,11 @@ test('the browser build', { timeout: 120000 }, async (t) => {
 
   await t.test('the pawn chases about every 140 ms', async (t) => {
     const page = await open(t);
+    await waitForScreen(page, (r) => find(r, PAWN) !== null, 5000, 'field');
+    await startPawnSteps(page, 3, 4);
     await load(page, dataFolder(t, (f) => placeHero(f, 24, 3)));
-    await waitForScreen(page, (r) => String(find(r, HERO)) === '24,3', 5000, 'the hero near the pawn');
-    const times = await pawnSteps(page, 3, 4);
+    const times = await pawnSteps(page);
+    await waitForScreen(page, (r) => String(find(r, HERO)) === '24,3', 3000, 'the hero placed near the pawn');
     const gaps = times.slice(1).map((time, i) => time - times[i]);
     for (const gap of gaps) assert.ok(gap > 100 && gap < 180, `steps ${gaps.map(Math.round)} ms apart`);
   });
