@@ -176,16 +176,15 @@ endif
 # from any clone: git archive gives every file the commit's time and mode 644
 # or 755 in the commit's order, gzip -n writes no name or time.
 # `make release`: the packages and the source release in $(RELEASE_DIR), with
-# their SHA256SUMS. RELEASE_FILES lists what every release holds;
-# RELEASE_OPTIONAL_FILES what it holds when `make package` built it.
+# their SHA256SUMS. RELEASE_FILES lists what a release holds.
 # `make repro-check`: two releases built from two clones of the last commit at
 # different paths, times, umasks, locales and time zones, compared byte for
 # byte; diffoscope shows where two files differ (tools/repro-check).
 VERSION     := $(shell sed -n 's/^project(console_rpg VERSION \([^ )]*\).*/\1/p' CMakeLists.txt)
 RELEASE_DIR := build-release
 DIST_FILE   := $(RELEASE_DIR)/console-rpg-$(VERSION).tar.gz
-RELEASE_FILES          = $(BUILD)/console-rpg_$(VERSION)_*.deb $(WINDOWS_BUILD)/console-rpg-$(VERSION)-win64.zip
-RELEASE_OPTIONAL_FILES = build-web/console-rpg-$(VERSION)-web.zip
+RELEASE_FILES = $(BUILD)/console-rpg_$(VERSION)_*.deb $(WINDOWS_BUILD)/console-rpg-$(VERSION)-win64.zip \
+                $(WEB_BUILD)/console-rpg-$(VERSION)-web.zip
 
 .PHONY: dist release repro-check clean-release
 
@@ -201,7 +200,6 @@ release: package
 	rm -rf $(RELEASE_DIR)
 	$(MAKE) --no-print-directory dist
 	cp $(RELEASE_FILES) $(RELEASE_DIR)/
-	@for f in $(RELEASE_OPTIONAL_FILES); do [ ! -e "$$f" ] || cp -v "$$f" $(RELEASE_DIR)/; done
 	cd $(RELEASE_DIR) && LC_ALL=C sha256sum $$(LC_ALL=C ls | grep -vx SHA256SUMS) >SHA256SUMS
 	@cat $(RELEASE_DIR)/SHA256SUMS
 
@@ -212,3 +210,66 @@ repro-check:
 clean: clean-release
 clean-release:
 	rm -rf $(RELEASE_DIR)
+
+# ---- The browser build -----------------------------------------------------------
+# `make web` builds the game and the checker with Emscripten (src/platform/web/) and
+# puts the page in $(WEB_BUILD): index.html, the two modules, xterm.js from the
+# npm package pinned by src/platform/web/package-lock.json. `make web-serve`
+# serves it on localhost; `make web-test` (part of `make test`) plays it in
+# headless Chromium; `make bench-web` measures it; `make package` adds the zip.
+WEB_BUILD     := build-web
+WEB_SOURCE    := src/platform/web
+WEB_PORT      ?= 8054
+WEB_PACKAGES  := emscripten cmake make python3 chromium fonts-ipafont-gothic
+WEB_NPM       := $(WEB_BUILD)/npm
+WEB_PAGE      := index.html page.js page.css
+# Debian's emscripten finds its JavaScript tools there when the node on PATH is not Debian's.
+WEB_ENV       := NODE_PATH=/usr/share/nodejs
+
+.PHONY: web deps-web web-serve web-test bench-web web-package web-clean
+
+deps-web:
+	@tools/ensure-packages $(WEB_PACKAGES)
+	@command -v npm >/dev/null || tools/ensure-packages npm
+
+# The npm packages as the lockfile pins them, installed afresh when it changes.
+$(WEB_NPM)/.installed: $(WEB_SOURCE)/package.json $(WEB_SOURCE)/package-lock.json
+	mkdir -p $(WEB_NPM)
+	cp $(WEB_SOURCE)/package.json $(WEB_SOURCE)/package-lock.json $(WEB_NPM)/
+	cd $(WEB_NPM) && npm ci --no-audit --no-fund --ignore-scripts </dev/null
+	touch $@
+
+web: deps-web $(WEB_NPM)/.installed
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD)/cmake -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DCONSOLE_RPG_BACKEND=web -DCONSOLE_RPG_TESTS=OFF >/dev/null
+	$(WEB_ENV) cmake --build $(WEB_BUILD)/cmake -j$(JOBS) --target console-rpg console-rpg-check
+	cp $(addprefix $(WEB_SOURCE)/,$(WEB_PAGE)) $(WEB_BUILD)/
+	cp $(addprefix $(WEB_BUILD)/cmake/,console-rpg.js console-rpg.wasm console-rpg-check.js console-rpg-check.wasm) $(WEB_BUILD)/
+	cp $(WEB_NPM)/node_modules/@xterm/xterm/lib/xterm.js $(WEB_NPM)/node_modules/@xterm/xterm/css/xterm.css $(WEB_BUILD)/
+	cp $(WEB_NPM)/node_modules/@xterm/xterm/LICENSE $(WEB_BUILD)/xterm-LICENSE.txt
+
+web-serve: web
+	@echo "console-rpg in the browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
+	cd $(WEB_BUILD) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
+web-test: web
+	node tests/web/test_web.mjs $(WEB_BUILD)
+
+bench-web: web
+	node tools/bench/bench_web.mjs $(WEB_BUILD)
+
+# The page as one zip, the same bytes from the same commit: files in a fixed
+# order, each dated at the last commit and with fixed permissions.
+web-package: web
+	rm -f $(WEB_BUILD)/console-rpg-*-web.zip
+	python3 tools/web/make_zip.py $(WEB_BUILD)/console-rpg-$(VERSION)-web.zip console-rpg-$(VERSION)-web \
+	  $(WEB_BUILD) $(WEB_PAGE) console-rpg.js console-rpg.wasm console-rpg-check.js console-rpg-check.wasm \
+	  xterm.js xterm.css xterm-LICENSE.txt -- LICENSE README.md
+
+web-clean:
+	rm -rf $(WEB_BUILD)
+
+test: web-test
+package: web-package
+clean: web-clean
+# ---- end of the browser build

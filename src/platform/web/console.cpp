@@ -1,0 +1,167 @@
+// The game's console services in a web page: the shared console
+// (platform/core/console.h) drawing as escape bytes in UTF-8 for the page's
+// terminal (xterm.js), the keys the terminal hands over as bytes, and pauses
+// that give the browser its turn (Asyncify), so the page keeps drawing and
+// reading keys while the game waits.
+//
+// The page's side is in page.js: it owns the terminal, queues what is typed,
+// and shows the status the game ended with.
+
+#include <emscripten.h>
+
+#include <array>
+#include <cstdlib>
+
+#include "platform/core/ansi_screen.h"
+#include "platform/core/console.h"
+#include "platform/core/key_decoder.h"
+#include "platform/platform.h"
+#include "platform/web/glyphs.h"
+
+// ---- What the page serves ---------------------------------------------------------
+
+// clang-format off
+EM_JS(void, page_write, (const uint8_t* bytes, size_t length), {
+    Module.pageWrite(HEAPU8.slice(bytes, bytes + length));
+});
+
+// Copies up to `capacity` of the bytes typed since the last call.
+EM_JS(int, page_take_input, (uint8_t* bytes, int capacity), {
+    const queue = Module.pageInput;
+    const count = Math.min(capacity, queue.length);
+    for (let i = 0; i < count; ++i) HEAPU8[bytes + i] = queue[i];
+    queue.splice(0, count);
+    return count;
+});
+
+EM_JS(int, page_columns, (), { return Module.pageTerminal.cols; });
+EM_JS(int, page_rows, (), { return Module.pageTerminal.rows; });
+
+// Set when the page has started the game afresh: this run must stop.
+EM_JS(int, page_abandoned, (), { return Module.pageAbandoned ? 1 : 0; });
+
+EM_JS(double, page_now_ms, (), { return performance.now(); });
+
+// clang-format on
+
+namespace {
+
+using namespace platform;
+
+constexpr int Read_Chunk = 256;
+
+// ---- The screen -------------------------------------------------------------------
+
+void Drain(Output_Bytes& out) {
+    page_write(out.data.data(), out.length);
+    out.length = 0;
+}
+
+// The page is the game's alone: no other screen to go back to, and the last
+// one stays when the game has ended. Only the cursor is hidden.
+void Enter_Full_Screen() {
+    constexpr std::string_view Hide_Cursor = "\x1b[?25l";
+    page_write(reinterpret_cast<const uint8_t*>(Hide_Cursor.data()), Hide_Cursor.size());
+}
+
+void Leave_Full_Screen() {}
+
+const Screen_Operations Page_Operations = Ansi_Operations(Enter_Full_Screen, Leave_Full_Screen);
+
+Screen_Size Page_Size() { return {page_columns(), page_rows()}; }
+
+void Start(Glyph_Table& glyphs);
+
+const Screen_Operations& Operations() { return Page_Operations; }
+
+// The page's terminal keeps its size; the view learns it when it starts and
+// whenever it is to be drawn afresh.
+void Serve_Resize(Terminal_View& view, bool full_screen) {
+    if (full_screen && view.repaint_pending) {
+        const Screen_Size size = Page_Size();
+        View_Resize(view, size.columns, size.rows);
+    }
+}
+
+bool Keys_Waiting();
+int Next_Key();
+void Pause(int milliseconds);
+
+// The clock is the browser's (time() reads Date.now()); the way out is exit(),
+// which the page hears of and shows with the status.
+constexpr Console_Backend Page_Backend = {
+    Start, Operations, Page_Size, Serve_Resize, Keys_Waiting, Next_Key, Pause, Wall_Clock_Seconds, Exit_Process,
+};
+
+Console console{Page_Backend};
+Key_Decoder keys;
+
+void Leave_At_Exit() { Console_Finish(console); }
+
+void Start(Glyph_Table& glyphs) {
+    std::atexit(Leave_At_Exit);
+    web_page::Fill_Page_Glyphs(glyphs);
+    Decoder_Reset(keys, Input_Encoding::Utf8);
+    Ansi_Start(glyphs, "\r\n", Drain);
+}
+
+// ---- The keys ---------------------------------------------------------------------
+
+double last_poll_ms = -1;
+double pause_due_ms = -1;  // when the last pause was due to end; -1: none yet
+
+// The terminal gives what was typed as UTF-8 bytes, the same bytes a
+// terminal sends, so the shared decoder makes the same codes of them. Before
+// the game takes the screen over, keys are dropped, as a terminal drops them.
+void Poll_Input() {
+    const double now = page_now_ms();
+    const int elapsed = last_poll_ms < 0 ? 0 : static_cast<int>(now - last_poll_ms);
+    last_poll_ms = now;
+    std::array<uint8_t, Read_Chunk> bytes;
+    int total = 0;
+    for (int count = page_take_input(bytes.data(), Read_Chunk); count > 0;
+         count = page_take_input(bytes.data(), Read_Chunk)) {
+        total += count;
+        if (!console.full_screen) continue;
+        for (int i = 0; i < count; ++i) Decoder_Feed(keys, bytes[static_cast<size_t>(i)]);
+    }
+    if (total == 0) Decoder_Tick(keys, elapsed > 1000 ? 1000 : elapsed);
+}
+
+bool Keys_Waiting() {
+    Poll_Input();
+    return Decoder_Keys_Waiting(keys) > 0;
+}
+
+int Next_Key() {
+    const int code = Decoder_Take_Key(keys);
+    return code < 0 ? 0 : code;
+}
+
+// The frame has gone to the page; now the browser has its turn: it draws the
+// frame and queues keys while the game sleeps.
+//
+// A browser's timer fires a little late, a millisecond or so each time; over
+// the thirteen pauses of a chase step that would slow the pawn by a tenth.
+// So pauses that follow one another keep to one cadence: each ends that long
+// after the previous one was due to end, unless the game has fallen behind it
+// by more than a whole pause (a stall), which is not made up for.
+void Pause(int milliseconds) {
+    if (milliseconds <= 0) return;
+    const double now = page_now_ms();
+    const bool on_cadence = pause_due_ms >= 0 && now - pause_due_ms < milliseconds;
+    pause_due_ms = (on_cadence ? pause_due_ms : now) + milliseconds;
+    const double wait = pause_due_ms - now;
+    emscripten_sleep(wait > 0 ? static_cast<unsigned>(wait) : 0U);
+    // A run the page has replaced ends here, quietly and at once.
+    if (page_abandoned() != 0) std::_Exit(0);
+    if (!console.full_screen) Poll_Input();
+}
+
+}  // namespace
+
+namespace platform {
+
+Console& Platform_Console() { return console; }
+
+}  // namespace platform

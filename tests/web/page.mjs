@@ -1,0 +1,135 @@
+// What the browser test and the web bench share: the page served from
+// localhost, Debian's Chromium driven headless by playwright-core, and the
+// screen read the way a screen reader reads it.
+
+import { createRequire } from 'node:module';
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+
+export const HERO = '\u25cf';  // ●
+export const PAWN = '\u6b69';  // 歩
+
+const Types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
+
+// build-web/ on a free port of 127.0.0.1, as any static server would serve it.
+export async function serve(root) {
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    const file = path.join(root, name === '/' ? 'index.html' : name);
+    if (!file.startsWith(path.resolve(root)) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': Types[path.extname(file)] || 'application/octet-stream' });
+    fs.createReadStream(file).pipe(response);
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
+}
+
+// The browser as the machine allows it: the system's Chromium, no network of
+// its own, and (playwright's way) a fresh empty profile at every launch.
+export async function launch(root) {
+  const require = createRequire(path.resolve(root, 'npm') + '/');
+  const { chromium } = require('playwright-core');
+  return chromium.launch({
+    executablePath: '/usr/bin/chromium',
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+}
+
+// Columns as the page's terminal counts them: ASCII and half-width katakana
+// one, every other character of code page 932 two.
+export function widthOf(ch) {
+  const code = ch.codePointAt(0);
+  return code < 0x7f || (code >= 0xff61 && code <= 0xff9f) ? 1 : 2;
+}
+
+// {column: character} of a screen row, blanks left out.
+export function cellsOf(row) {
+  const cells = {};
+  let column = 0;
+  for (const ch of row) {
+    if (ch !== ' ') cells[column] = ch;
+    column += widthOf(ch);
+  }
+  return cells;
+}
+
+// (column, row) of the first place ch stands, or null.
+export function find(rows, ch) {
+  for (let y = 0; y < rows.length; ++y) {
+    const cells = cellsOf(rows[y]);
+    for (const column in cells) if (cells[column] === ch) return [Number(column), y];
+  }
+  return null;
+}
+
+// The terminal's rows as its screen-reader mode gives them.
+export async function screen(page) {
+  return page.$$eval('.xterm-accessibility-tree > div', (rows) => rows.map((row) => row.textContent.replace(/\s+$/, '')));
+}
+
+export async function waitForScreen(page, predicate, timeout = 5000, what = 'the screen') {
+  const deadline = Date.now() + timeout;
+  for (;;) {
+    const rows = await screen(page);
+    if (predicate(rows)) return rows;
+    if (Date.now() > deadline) throw new Error(`no ${what} within ${timeout} ms; the screen:\n${rows.join('\n')}`);
+    await page.waitForTimeout(20);
+  }
+}
+
+// In the page, from now on: the times (ms) at which the pawn stood on a new
+// column of `row`, `count` times, read from the terminal's buffer as each
+// write is parsed (a screen without the pawn there, as while a run starts
+// again, is no step). Started before what sets the pawn going, then awaited
+// (pawnSteps): it fails when the pawn stands still for three seconds.
+export async function startPawnSteps(page, row, count) {
+  await page.evaluate(([pawn, y, wanted]) => {
+    window.pawnSteps = new Promise((resolve, reject) => {
+      const term = window.consoleRpg.term;
+      const times = [];
+      const column = () => term.buffer.active.getLine(y).translateToString().indexOf(pawn);
+      const stall = () => setTimeout(() => reject(new Error('the pawn stood still for three seconds')), 3000);
+      let last = column();
+      let stalled = stall();
+      const listener = term.onWriteParsed(() => {
+        const at = column();
+        if (at < 0 || at === last) return;
+        last = at;
+        times.push(performance.now());
+        clearTimeout(stalled);
+        stalled = stall();
+        if (times.length === wanted) {
+          clearTimeout(stalled);
+          listener.dispose();
+          resolve(times);
+        }
+      });
+    });
+  }, [PAWN, row, count]);
+}
+
+export async function pawnSteps(page) {
+  return page.evaluate(() => window.pawnSteps);
+}
+
+// A copy of the sample data (repo/game) in a new folder, changed by `change(folder)`.
+export function sampleCopy(repo, change) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'console-rpg-web-'));
+  for (const name of fs.readdirSync(path.join(repo, 'game'))) fs.copyFileSync(path.join(repo, 'game', name), path.join(folder, name));
+  change(folder);
+  return folder;
+}
+
+// The hero's start: the last two numbers of its status file.
+export function placeHero(folder, x, y) {
+  const file = path.join(folder, 'Hero_Status_Info.txt');
+  const values = fs.readFileSync(file, 'latin1').split(/\s+/).filter(Boolean);
+  values.splice(-2, 2, String(x), String(y));
+  fs.writeFileSync(file, values.join(' ') + '\n', 'latin1');
+}
