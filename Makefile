@@ -38,6 +38,22 @@ test: deps-test windows deps-wine package $(BUILD)/CMakeCache.txt
 	$(MAKE) --no-print-directory sanitize-test
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
+# The quick way in while changing the code: the unit tests and the end-to-end
+# tests labelled quick in tests/CMakeLists.txt, on the native build. It installs
+# nothing and needs no root (a missing package is named, not installed), and
+# ends by saying what it left to `make test`.
+.PHONY: check
+check:
+	@tools/ensure-packages --check $(TEST_PACKAGES)
+	@$(MAKE) --no-print-directory $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target unit_tests console-rpg console-rpg-check
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -L quick; status=$$?; \
+	  echo; echo "make check ran the unit tests and the quick end-to-end tests. It did not run:"; \
+	  echo "  $$(ctest -N -LE quick | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ')(slow, or need the packages or wine),"; \
+	  echo "  lint (clang-tidy, cppcheck), the sanitizer build, the fuzz targets, the Windows build, the packages."; \
+	  echo "make test runs everything."; \
+	  exit $$status
+
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test:
 	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug \
