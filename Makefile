@@ -34,6 +34,7 @@ check-data: deps-build $(BUILD)/CMakeCache.txt
 
 test: deps-test windows deps-wine package $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
+	$(MAKE) --no-print-directory lint
 	$(MAKE) --no-print-directory fuzz-smoke
 	$(MAKE) --no-print-directory sanitize-test
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
@@ -53,6 +54,17 @@ check:
 	  echo "  lint (clang-tidy, cppcheck), the sanitizer build, the fuzz targets, the Windows build, the packages."; \
 	  echo "make test runs everything."; \
 	  exit $$status
+
+# Static analysis, part of `make test`: clang-tidy with the checks in
+# .clang-tidy and cppcheck over src/ and tools/ (tools/lint); the Windows back
+# end too once the Windows build is configured.
+LINT_PACKAGES := clang-tidy cppcheck
+
+.PHONY: lint
+lint: deps-build $(BUILD)/CMakeCache.txt
+	@tools/ensure-packages $(LINT_PACKAGES)
+	@cmake -S . -B $(BUILD) >/dev/null
+	JOBS=$(JOBS) tools/lint $(BUILD) $(WINDOWS_BUILD)
 
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test:
