@@ -49,8 +49,11 @@ check:
 	@$(MAKE) --no-print-directory $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS) --target unit_tests console-rpg console-rpg-check
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -L quick; status=$$?; \
+	  quick=" $$(ctest -N -L quick | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ')"; \
+	  left=$$(for t in $$(ctest -N -LE quick | sed -n 's/^ *Test *#[0-9]*: //p'); do \
+	    case "$$quick" in *" $${t}_quick "*) printf 'the rest of %s, ' "$$t";; *) printf '%s, ' "$$t";; esac; done); \
 	  echo; echo "make check ran the unit tests and the quick end-to-end tests. It did not run:"; \
-	  echo "  $$(ctest -N -LE quick | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ')(slow, or need the packages or wine),"; \
+	  echo "  $${left%, } (the 30-second notice, the built packages, wine);"; \
 	  echo "  lint (clang-tidy, cppcheck), the sanitizer build, the fuzz targets, the Windows build, the packages."; \
 	  echo "make test runs everything."; \
 	  exit $$status
