@@ -133,6 +133,7 @@ Damage_Outcome Monster_Attack_Damage_For_Roll(const Hero_Status_Info& hero, cons
     return Damage({
         .product = As_Signed(uint32_t{monster.attack} * skill.power),
         .first_divisor = hero.defense,
+        // NOLINTNEXTLINE(bugprone-integer-division): whole points, as the game counts them
         .experience = static_cast<double>((hero.exp * 2u) / 3u),
         .second_divisor = As_Signed(uint32_t{hero.defense} * hero.stat5 - skill.penetration),
         .bonus = Bonus(Monster_Roll_Level(hero), r),

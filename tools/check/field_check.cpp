@@ -15,7 +15,7 @@
 namespace {
 
 constexpr int Line_Bytes = Field_Columns - 1;  // 53, then the line feed
-constexpr long Most_Bytes_Looked_At = 64 * 1024;
+constexpr long Most_Bytes_Looked_At = 64L * 1024;
 
 int32_t Cell(int index) { return Field_Map[index / Field_Columns][index % Field_Columns]; }
 

@@ -74,7 +74,7 @@ Options Parse(int argc, char** argv) {
 }
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "console-rpg-check: %s\n", message.c_str());
+    (void)std::fprintf(stderr, "console-rpg-check: %s\n", message.c_str());
     return Usage_Status;
 }
 

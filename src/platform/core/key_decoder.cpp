@@ -272,6 +272,7 @@ void Append_Body(Key_Decoder& d, uint8_t byte) {
 void Feed_Csi(Key_Decoder& d, uint8_t byte) {
     if (d.body_length == 0 && byte == '[' && !d.too_long) {
         d.state = Decoder_State::Csi_Bracket;
+    // NOLINTNEXTLINE(bugprone-branch-clone): '$' ends rxvt's keys only after digits
     } else if (byte == '$' && Is_Numeric_Body(d)) {
         d.state = Decoder_State::Ground;
         Finish_Csi(d, byte);

@@ -10,7 +10,7 @@
 namespace platform {
 
 struct Output_Bytes {
-    static constexpr size_t Capacity = 32 * 1024;
+    static constexpr size_t Capacity = size_t{32} * 1024;
     std::array<uint8_t, Capacity> data;
     size_t length = 0;
 };
