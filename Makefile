@@ -59,8 +59,9 @@ check:
 	  exit $$status
 
 # Static analysis, part of `make test`: clang-tidy with the checks in
-# .clang-tidy and cppcheck over src/ and tools/ (tools/lint); the Windows back
-# end too once the Windows build is configured.
+# .clang-tidy and cppcheck over src/ and tools/ (tools/lint); clang-tidy reads
+# the Windows back end once its build is configured, the browser's where
+# Emscripten is installed.
 LINT_PACKAGES := clang-tidy cppcheck
 
 .PHONY: lint
