@@ -99,7 +99,7 @@ Key_Decoder keys;
 void Leave_At_Exit() { Console_Finish(console); }
 
 void Start(Glyph_Table& glyphs) {
-    std::atexit(Leave_At_Exit);
+    (void)std::atexit(Leave_At_Exit);  // 32 registrations are guaranteed; this is the only one
     web_page::Fill_Page_Glyphs(glyphs);
     Decoder_Reset(keys, Input_Encoding::Utf8);
     Ansi_Start(glyphs, "\r\n", Drain);
