@@ -54,7 +54,7 @@ check:
 	    case "$$quick" in *" $${t}_quick "*) printf 'the rest of %s, ' "$$t";; *) printf '%s, ' "$$t";; esac; done); \
 	  echo; echo "make check ran the unit tests and the quick end-to-end tests. It did not run:"; \
 	  echo "  $${left%, } (the 30-second notice, the built packages, wine);"; \
-	  echo "  lint (clang-tidy, cppcheck), the sanitizer build, the fuzz targets, the Windows build, the packages."; \
+	  echo "  lint (clang-tidy, cppcheck), the sanitizer build, the fuzz targets, the Windows and browser builds, the packages."; \
 	  echo "make test runs everything."; \
 	  exit $$status
 
