@@ -21,7 +21,7 @@ def has_ended(pid):
     try:
         with open("/proc/%d/stat" % pid) as f:
             return f.read().rsplit(")", 1)[1].split()[0] == "Z"
-    except FileNotFoundError:
+    except (FileNotFoundError, ProcessLookupError):  # reaped before, or between the open and the read
         return True
 
 
