@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 # The two commands a newcomer needs: `make run` and `make test`.
 
 BUILD      := build

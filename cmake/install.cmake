@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 # What `cmake --install` puts where. Included at the end of the top-level
 # CMakeLists.txt, so that every program defined before it is seen here.
 #

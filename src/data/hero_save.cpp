@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The hero save.
 //
 // Layout, each line ended by a carriage return and a line feed on every

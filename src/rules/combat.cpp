@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The battle formulas.
 //
 // Integer arithmetic is 32 bits wide and wraps modulo 2^32; the unsigned

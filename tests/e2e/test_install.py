@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 """The installed game and the release packages.
 
 The launcher cases install the build into a scratch prefix and put a stub in the game's place: it

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 """Suspend and resume, resizing, a terminal that goes away and input that ends."""
 
 import os

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 /* Counts heap allocations in the process it is preloaded into. On SIGUSR2 it
  * writes the count so far, as decimal text and a line feed, to the file
  * descriptor named by ALLOC_COUNTER_FD. Only async-signal-safe calls in the

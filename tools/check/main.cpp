@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // console-rpg-check: tells the maker of the game's data what the game will
 // make of it, the way a compiler tells a programmer.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The bytes on their way to the terminal, gathered in one fixed buffer so a
 // whole frame goes out with one write.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The game's console services on a POSIX terminal: the shared console
 // (platform/core/console.h) drawing as escape bytes, the terminal session
 // (modes, screens, signals) and the keys read from standard input.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The game's console services in a web page: the shared console
 // (platform/core/console.h) drawing as escape bytes in UTF-8 for the page's
 // terminal (xterm.js), the keys the terminal hands over as bytes, and pauses

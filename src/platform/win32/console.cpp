@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The game's console services on Windows: the shared console
 // (platform/core/console.h) drawn on the Windows console (win32/screen.h),
 // and the keys from the runtime's _kbhit and _getch, whose codes are the

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The Windows side of the screen: what screen.h describes.
 
 #include "platform/win32/windows_api.h"
