@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 # The two commands a newcomer needs: `make run` and `make test`.
 
 BUILD      := build
@@ -34,9 +36,41 @@ check-data: deps-build $(BUILD)/CMakeCache.txt
 
 test: deps-test windows deps-wine package $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
+	$(MAKE) --no-print-directory lint
 	$(MAKE) --no-print-directory fuzz-smoke
 	$(MAKE) --no-print-directory sanitize-test
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The quick way in while changing the code: the unit tests and the end-to-end
+# tests labelled quick in tests/CMakeLists.txt, on the native build. It installs
+# nothing and needs no root (a missing package is named, not installed), and
+# ends by saying what it left to `make test`.
+.PHONY: check
+check:
+	@tools/ensure-packages --check $(TEST_PACKAGES)
+	@$(MAKE) --no-print-directory $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target unit_tests console-rpg console-rpg-check
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -L quick; status=$$?; \
+	  quick=" $$(ctest -N -L quick | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ')"; \
+	  left=$$(for t in $$(ctest -N -LE quick | sed -n 's/^ *Test *#[0-9]*: //p'); do \
+	    case "$$quick" in *" $${t}_quick "*) printf 'the rest of %s, ' "$$t";; *) printf '%s, ' "$$t";; esac; done); \
+	  echo; echo "make check ran the unit tests and the quick end-to-end tests. It did not run:"; \
+	  echo "  $${left%, } (the 30-second notice, the built packages, wine);"; \
+	  echo "  lint (clang-tidy, cppcheck), the sanitizer build, the fuzz targets, the Windows and browser builds, the packages."; \
+	  echo "make test runs everything."; \
+	  exit $$status
+
+# Static analysis, part of `make test`: clang-tidy with the checks in
+# .clang-tidy and cppcheck over src/ and tools/ (tools/lint); clang-tidy reads
+# the Windows back end once its build is configured, the browser's where
+# Emscripten is installed.
+LINT_PACKAGES := clang-tidy cppcheck
+
+.PHONY: lint
+lint: deps-build $(BUILD)/CMakeCache.txt
+	@tools/ensure-packages $(LINT_PACKAGES)
+	@cmake -S . -B $(BUILD) >/dev/null
+	JOBS=$(JOBS) tools/lint $(BUILD) $(WINDOWS_BUILD)
 
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test:

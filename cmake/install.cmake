@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 # What `cmake --install` puts where. Included at the end of the top-level
 # CMakeLists.txt, so that every program defined before it is seen here.
 #
@@ -24,6 +26,8 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 if(WIN32)
   install(TARGETS ${CONSOLE_RPG_PROGRAMS} RUNTIME DESTINATION .)
   install(DIRECTORY game/ DESTINATION .)
+  # What the Debian package says in its copyright file, the zip says here.
+  install(FILES LICENSE DESTINATION .)
   # Windows users read it in Notepad: ASCII only, every line ended CRLF (the
   # checker's paragraph included, hence one conversion over the whole text).
   set(CONSOLE_RPG_README_CHECKER "")

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 # Cross-compiling the Windows build on Linux with the mingw-w64 toolchain
 # (Debian: g++-mingw-w64-x86-64-win32 or -posix).
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 # The packages `make package` builds with CPack from the install rules
 # (cmake/install.cmake): a Debian package from the native build, a zip from the
 # Windows build. Both carry the version set once by project().

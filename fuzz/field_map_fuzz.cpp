@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // Any bytes as the map file: Load_Field_Map, then Draw_Field_Map on the
 // scripted console.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // What every fuzz target shares: a failed property stops the run loudly, so
 // libFuzzer keeps the input as a crash; and a private directory for the

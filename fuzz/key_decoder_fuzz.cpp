@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // Any bytes from the keyboard into the key decoder.
 //
 // The first byte picks the input encoding and the arrow key used at the end;

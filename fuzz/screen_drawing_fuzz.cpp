@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // Any bytes written into the screen model, at any place, then drawn on the
 // terminal by the renderer; and any bytes as plain text before the game takes
 // the terminal over.

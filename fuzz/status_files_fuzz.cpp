@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // Any bytes as a status file: the hero, monster and skill loaders and the
 // token scanner under them.
 //

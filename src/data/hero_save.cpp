@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The hero save.
 //
 // Layout, each line ended by a carriage return and a line feed on every
@@ -131,6 +133,6 @@ int Save_Hero_Status() {
     const bool written = Write_Durably(file, text);
     const bool closed = std::fclose(file) == 0;
     if (written && closed && platform::Replace_File(temporary.data(), target.data())) return 1;
-    std::remove(temporary.data());
+    (void)std::remove(temporary.data());  // the save has failed either way
     return 0;
 }

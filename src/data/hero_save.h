@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writing the hero back to its status file, in the layout the loader reads.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The hero, monster and skill records, filled from their status files at
 // start-up and living for the whole run.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #include "data/text_reader.h"
 
 #include <utility>
@@ -30,7 +32,7 @@ bool Open_Text_File(Text_File& text, const char* file_name) {
 }
 
 void Close_Text_File(Text_File& text) {
-    if (text.file != nullptr) std::fclose(text.file);
+    if (text.file != nullptr) (void)std::fclose(text.file);  // read only: closing loses nothing
     text.file = nullptr;
 }
 
@@ -45,7 +47,7 @@ int Read_Char(Text_File& text) {
     if (c == '\r') {
         const int next = std::fgetc(text.file);
         if (next == '\n') return '\n';
-        if (next != EOF) std::ungetc(next, text.file);
+        if (next != EOF) (void)std::ungetc(next, text.file);  // one byte back after a read always fits
     }
     if (c == Ctrl_Z || c == EOF) {
         text.ended = true;

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading of the game's text files, the same on every platform: the Windows
 // runtime's text mode (a carriage return before a line feed is dropped, a

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The field: a grid read byte for byte from the map file. A cell holding 0 is
 // open; any other value blocks and is drawn as the byte it holds.

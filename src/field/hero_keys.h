@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one place a waiting key code reaches the hero. The field loop, the
 // chase's waits and the end of each chase pass all serve keys through here,

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // Steps on the field, for the hero and the monsters alike, under one
 // passability rule tested against Field_Map. Characters never block each other.

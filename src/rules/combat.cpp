@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The battle formulas.
 //
 // Integer arithmetic is 32 bits wide and wraps modulo 2^32; the unsigned
@@ -133,6 +135,7 @@ Damage_Outcome Monster_Attack_Damage_For_Roll(const Hero_Status_Info& hero, cons
     return Damage({
         .product = As_Signed(uint32_t{monster.attack} * skill.power),
         .first_divisor = hero.defense,
+        // NOLINTNEXTLINE(bugprone-integer-division): whole points, as the game counts them
         .experience = static_cast<double>((hero.exp * 2u) / 3u),
         .second_divisor = As_Signed(uint32_t{hero.defense} * hero.stat5 - skill.penetration),
         .bonus = Bonus(Monster_Roll_Level(hero), r),

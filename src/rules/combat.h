@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The battle formulas: damage both ways, experience, rating and stat growth.
 // The rules themselves are written out at the top of combat.cpp.

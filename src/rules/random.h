@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The game's random numbers: the classic Windows runtime generator, in our own
 // code so that a seed gives the same sequence on every platform.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // Drawing as every part of the game uses it: place the cursor on a cell, write
 // there. Keys are served to the hero by the field (field/hero_keys.h).

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #include "shell/game.h"
 
 // The game takes no arguments and reads no configuration: everything comes

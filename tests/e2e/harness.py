@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 """What every end-to-end test shares: the programs and data under test, the glyphs and texts the
 game shows, the width rule, and the terminals the game runs in (a tmux pane, or a pseudo-terminal).
 

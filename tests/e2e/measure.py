@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 """Runs a command and writes its exit status, wall time and processor time to a file.
 
 Used inside a tmux pane, where the command needs the pane's terminal: the status

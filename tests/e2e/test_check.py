@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 """console-rpg-check on whole data folders: its exit statuses, its options, and its JSON."""
 
 import json

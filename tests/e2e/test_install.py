@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 """The installed game and the release packages.
 
 The launcher cases install the build into a scratch prefix and put a stub in the game's place: it
@@ -16,7 +18,7 @@ import threading
 import unittest
 import zipfile
 
-from harness import (BUILD, GAME_DATA, HERO, SAMPLE_HERO, STATUS_FILES, VERSION, WINDOWS_BUILD, Tmux,
+from harness import (BUILD, GAME_DATA, HERO, ROOT, SAMPLE_HERO, STATUS_FILES, VERSION, WINDOWS_BUILD, Tmux,
                      built_package, columns_of, environment, wait_for_file)
 
 DATA_FILES = sorted(STATUS_FILES + ["test.txt"])
@@ -529,11 +531,14 @@ class Packages(unittest.TestCase):
         top = "console-rpg-%s-win64/" % facts["version"]
         programs = ["console-rpg.exe"] + (["console-rpg-check.exe"] if facts["checker"] else [])
         with zipfile.ZipFile(archive) as z:
-            self.assertEqual(sorted(z.namelist()), sorted(top + name for name in programs + DATA_FILES + ["README.txt"]))
+            self.assertEqual(sorted(z.namelist()),
+                             sorted(top + name for name in programs + DATA_FILES + ["README.txt", "LICENSE"]))
             self.assertEqual({name: z.read(top + name) for name in DATA_FILES}, SAMPLES)
             for name in programs:
                 self.assertEqual(z.read(top + name)[:2], b"MZ", name)
             readme = z.read(top + "README.txt")
+            with open(os.path.join(ROOT, "LICENSE"), "rb") as licence:
+                self.assertEqual(z.read(top + "LICENSE"), licence.read())
         self.assertEqual(readme.count(b"\n"), readme.count(b"\r\n"), "a line end that is not CRLF")
         text = readme.decode("ascii")
         self.assertIn("console-rpg.exe", text)

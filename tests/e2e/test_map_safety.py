@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 """Map bytes are drawn, never obeyed: control bytes in a map change nothing but their own cells."""
 
 import os

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 """A newcomer's first minute: the field, the hero and the pawn on screen, and the notice."""
 
 import os

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 """Suspend and resume, resizing, a terminal that goes away and input that ends."""
 
 import os
@@ -21,7 +23,7 @@ def has_ended(pid):
     try:
         with open("/proc/%d/stat" % pid) as f:
             return f.read().rsplit(")", 1)[1].split()[0] == "Z"
-    except FileNotFoundError:
+    except (FileNotFoundError, ProcessLookupError):  # reaped before, or between the open and the read
         return True
 
 

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 """Walking the hero and the pawn's chase, as a player sees them."""
 
 import os

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 """The Windows build under wine: the field, the hero and the pawn in a console, keys, and the fatal stops.
 
 The game runs from the prompt of `wine cmd` in a tmux pane, where wine's console host draws the

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the drawing tests and the drawing fuzz target share: the game's own
 // glyph tables (the real conversion through iconv, the one the POSIX back end

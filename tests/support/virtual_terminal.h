@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // A small terminal for the drawing tests and the drawing fuzz target: it
 // understands exactly the escape sequences the game may send and records as

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The pawn's chase on the virtual clock: where it ends, what is drawn, and how
 // long each call waits; the proximity test and the field loop around it.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // console-rpg-check: what it finds in small data folders, each a clean one
 // with one file changed, as the exact line it prints; and its rules sheet
 // against rows worked out by hand.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The console every back end shares, on a back end that records what it is
 // asked to draw: plain text before the first placement, the take-over at it,
 // one frame sent per flush, and the way out.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // Code page 932 as the terminal gets it: the converted characters, the
 // reading of a row into characters of one or two columns, and the plain
 // text of the missing-file notice; and the data checker's paths, which are

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shared ground for the walking and chase tests: a field on the scripted
 // console with the walls a case asks for, the hero and the pawn placed and

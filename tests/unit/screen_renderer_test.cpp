@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The screen model brought onto a terminal: checked on a small virtual
 // terminal, in both of the widths terminals give to characters such as "●".
 

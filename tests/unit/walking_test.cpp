@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // Steps and the passability rule, for the hero and the monsters alike.
 
 #include <gtest/gtest.h>

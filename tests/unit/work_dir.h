@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // A fresh working directory for one test, since the game reads and writes its
 // files relative to the working directory. Removed with its files afterwards.

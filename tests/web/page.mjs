@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // What the browser test and the web bench share: the page served from
 // localhost, Debian's Chromium driven headless by playwright-core, and the
 // screen read the way a screen reader reads it.

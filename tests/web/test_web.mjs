@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The browser build played in headless Chromium, against the page served from
 // localhost: the field as the terminal build draws it, walking, the chase's
 // pace, the missing-file notice and the end, and a data folder loaded on the

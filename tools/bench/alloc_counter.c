@@ -1,18 +1,23 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 /* Counts heap allocations in the process it is preloaded into. On SIGUSR2 it
  * writes the count so far, as decimal text and a line feed, to the file
  * descriptor named by ALLOC_COUNTER_FD. Only async-signal-safe calls in the
  * handler; the wrappers call the C library's own allocator. */
-#define _GNU_SOURCE
+#define _GNU_SOURCE /* NOLINT(bugprone-reserved-identifier): glibc's own switch for its extensions */
+#include <limits.h>
 #include <signal.h>
 #include <stdatomic.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
+/* NOLINTBEGIN(bugprone-reserved-identifier): glibc's allocator under its own names */
 extern void *__libc_malloc(size_t);
 extern void *__libc_calloc(size_t, size_t);
 extern void *__libc_realloc(void *, size_t);
 extern void *__libc_memalign(size_t, size_t);
+/* NOLINTEND(bugprone-reserved-identifier) */
 
 static atomic_ulong allocations;
 static int report_fd = -1;
@@ -40,7 +45,10 @@ static void report(int sig) {
 
 __attribute__((constructor)) static void start(void) {
     const char *fd = getenv("ALLOC_COUNTER_FD");
-    if (fd) report_fd = atoi(fd);
+    char *end = NULL;
+    const long number = fd ? strtol(fd, &end, 10) : -1;
+    /* Not a whole descriptor number: nothing to report to, rather than to stdin. */
+    if (fd && *fd != '\0' && *end == '\0' && number >= 0 && number <= INT_MAX) report_fd = (int)number;
     struct sigaction action;
     memset(&action, 0, sizeof action);
     action.sa_handler = report;

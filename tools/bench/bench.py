@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 """Measures the real console-rpg binary through a pseudo-terminal and prints one table.
 
 Usage: bench.py BINARY GAME_DATA [--quick]

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // Figures of the browser build, measured in headless Chromium against the page
 // served from localhost (usage: node tools/bench/bench_web.mjs build-web [--quick]).
 

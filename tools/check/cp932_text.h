@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // Code page 932 text as the checker handles it. Every message is built in
 // code page 932, from plain ASCII and the data's own names and glyphs, and

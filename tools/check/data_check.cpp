@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #include "data_check.h"
 
 #include <array>
@@ -18,6 +20,7 @@ std::array<std::string_view, Map_Index + 1> Start_Up_Order() {
     order[0] = Hero_File_Name;
     for (size_t m = 0; m < Monster_Count; ++m) order[1 + m] = Monster_Files[m];
     for (size_t s = 0; s < Skill_Count; ++s) order[1 + Monster_Count + s] = Skill_Files[s];
+    // cppcheck-suppress containerOutOfBounds ; the array holds Map_Index + 1 names, the map's last
     order[Map_Index] = Field_Map_File;
     return order;
 }
@@ -29,7 +32,7 @@ std::string Why_Unopened(const std::string& path) {
     switch (status.type()) {
         case std::filesystem::file_type::not_found: return "missing";
         case std::filesystem::file_type::directory: return "a directory, not a regular file";
-        case std::filesystem::file_type::regular: return "cannot be read";
+        case std::filesystem::file_type::regular:
         case std::filesystem::file_type::none: return "cannot be read";
         default: return "not a regular file (a FIFO, a device or a socket)";
     }

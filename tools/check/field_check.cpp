@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #include "field_check.h"
 
 #include <algorithm>
@@ -15,7 +17,7 @@
 namespace {
 
 constexpr int Line_Bytes = Field_Columns - 1;  // 53, then the line feed
-constexpr long Most_Bytes_Looked_At = 64 * 1024;
+constexpr long Most_Bytes_Looked_At = 64L * 1024;
 
 int32_t Cell(int index) { return Field_Map[index / Field_Columns][index % Field_Columns]; }
 

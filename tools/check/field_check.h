@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The map read into the game's grid (Field_Map) as the game reads it, and the
 // field as the hero and the pawn walk it under the game's own step rule.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #include "findings.h"
 
 #include <algorithm>
@@ -203,7 +205,7 @@ std::vector<Token_Look> Look_At_Tokens(std::FILE* file, std::vector<long> offset
     Position at;
     long offset = 0;
     size_t next = 0;  // the first look not yet reached
-    std::array<char, 64 * 1024> chunk{};
+    std::array<char, size_t{64} * 1024> chunk{};
     const bool readable = std::fseek(file, 0, SEEK_SET) == 0;
     while (readable && offset < limit && (next < looks.size() || !open.empty())) {
         const auto wanted = static_cast<size_t>(std::min<long>(static_cast<long>(chunk.size()), limit - offset));

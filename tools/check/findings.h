@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the checker tells, one finding a line in the form compilers use:
 // FILE:LINE:COLUMN: error|warning|note: message.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // console-rpg-check: tells the maker of the game's data what the game will
 // make of it, the way a compiler tells a programmer.
 
@@ -74,7 +76,7 @@ Options Parse(int argc, char** argv) {
 }
 
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "console-rpg-check: %s\n", message.c_str());
+    (void)std::fprintf(stderr, "console-rpg-check: %s\n", message.c_str());
     return Usage_Status;
 }
 

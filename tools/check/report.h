@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The report: findings, then the rules sheet, then (on request) the field as
 // the game draws it; as text for people or as one JSON document for tools.

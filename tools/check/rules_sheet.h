@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The battle rules worked out for the hero as loaded, by the game's own rule
 // code: every value each formula can give, over every random number it can

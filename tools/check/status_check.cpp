@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #include "status_check.h"
 
 #include <algorithm>
@@ -151,9 +153,9 @@ constexpr long Quote_Room = 64;
 // However large a file is, the checker holds this much of it at most: enough
 // to judge whether it looks like UTF-8. Where a finding stands, and the token
 // it quotes, are found by looking through the file.
-constexpr long Most_Bytes_Held = 64 * 1024;
+constexpr long Most_Bytes_Held = 64L * 1024;
 // How far past the notes' reach a token quoted is followed to tell its length.
-constexpr long Most_Bytes_Followed = 64 * 1024;
+constexpr long Most_Bytes_Followed = 64L * 1024;
 
 void Keep_Note(void* notes, const Value_Note& note) { static_cast<std::vector<Value_Note>*>(notes)->push_back(note); }
 
@@ -221,7 +223,7 @@ std::string Token_Quoted(const Token_Look& token) {
 // A number as written, its `digits` bytes as they stand, unless there are
 // too many to show whole.
 std::string Number_Shown(const Token_Look& token, long digits) {
-    const std::string written = token.head.substr(0, static_cast<size_t>(std::max(digits, 0L)));
+    std::string written = token.head.substr(0, static_cast<size_t>(std::max(digits, 0L)));  // moved out when returned
     if (digits <= static_cast<long>(Token_Columns)) return written;
     return Quoted(written, Token_Columns) + " (" + std::to_string(digits) + " bytes)";
 }

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The twelve status files, each read into its record by the loaders' own
 // reader with a watched scanner, and what that reading shows.

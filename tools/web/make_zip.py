@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 the console-rpg authors
+# SPDX-License-Identifier: MIT
 """Zips the browser build's page so that the same commit always gives the same bytes.
 
 usage: make_zip.py ZIP TOP_FOLDER PAGE_DIR FILE... [-- OPTIONAL_FILE...]

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The drawing operations as a terminal takes them: escape sequences and the
 // characters in the terminal's own encoding, gathered in one buffer and sent

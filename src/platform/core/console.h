@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The console as every back end runs it. Each write lands in the screen model
 // first; until the game first places the cursor it also goes out at once as

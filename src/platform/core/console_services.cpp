@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The console services of platform.h, served alike for every back end
 // through the shared console it keeps (Platform_Console) and its table. Built
 // into each back end's library, next to the back end that defines

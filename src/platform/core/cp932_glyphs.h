@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // How code page 932 bytes look on a terminal: each byte or byte pair the game
 // can write, converted once at start-up into the terminal's own encoding, and

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #include "platform/core/key_decoder.h"
 
 #include "platform/core/cp932_glyphs.h"
@@ -272,6 +274,7 @@ void Append_Body(Key_Decoder& d, uint8_t byte) {
 void Feed_Csi(Key_Decoder& d, uint8_t byte) {
     if (d.body_length == 0 && byte == '[' && !d.too_long) {
         d.state = Decoder_State::Csi_Bracket;
+    // NOLINTNEXTLINE(bugprone-branch-clone): '$' ends rxvt's keys only after digits
     } else if (byte == '$' && Is_Numeric_Body(d)) {
         d.state = Decoder_State::Ground;
         Finish_Csi(d, byte);

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // Turns the bytes a terminal sends for key presses into the key codes the
 // Windows runtime's _getch gives, so the game reads keys the same everywhere.

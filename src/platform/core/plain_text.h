@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // Text written before the game takes the screen over (the missing-file
 // notice): plain lines on the normal screen, converted but not positioned, so

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The screen as the Windows console holds it: a grid of code page 932 bytes,
 // one per cell, and a cursor. Every back end writes into this model first, so

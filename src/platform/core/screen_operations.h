@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The few drawing operations the shared core asks of a back end. The core
 // decides what goes where (src/platform/core/screen_renderer.h); a back end

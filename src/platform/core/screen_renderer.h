@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // Brings a terminal to show what the screen model holds, drawing only the
 // columns that differ from what the terminal already shows, through the back

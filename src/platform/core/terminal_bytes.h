@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The bytes on their way to the terminal, gathered in one fixed buffer so a
 // whole frame goes out with one write.
@@ -10,7 +12,7 @@
 namespace platform {
 
 struct Output_Bytes {
-    static constexpr size_t Capacity = 32 * 1024;
+    static constexpr size_t Capacity = size_t{32} * 1024;
     std::array<uint8_t, Capacity> data;
     size_t length = 0;
 };

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The key codes the Windows runtime's _getch gives for the keys that have no
 // character: a prefix (0 or 224) and a second code that depends on the key and

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // Data files and durable file replacement on POSIX systems. Shared by the
 // terminal back end and the scripted one, so the unit tests exercise the real
 // system calls.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #include "platform/posix/glyph_conversion.h"
 
 #include <iconv.h>
@@ -44,7 +46,7 @@ void Read_Code_Set(std::array<char, 64>& code_set) {
         const char* name = nl_langinfo(CODESET);
         if (name != nullptr) std::strncpy(code_set.data(), name, code_set.size() - 1);
     }
-    std::setlocale(LC_CTYPE, previous[0] != '\0' ? previous.data() : "C");
+    (void)std::setlocale(LC_CTYPE, previous[0] != '\0' ? previous.data() : "C");
 }
 
 // A code set name compared without case and punctuation: "Shift_JIS",

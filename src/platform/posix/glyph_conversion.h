@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The terminal's encoding, read from the locale once at start-up, and the
 // conversion of every code page 932 character into it.

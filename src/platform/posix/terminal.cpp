@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The game's console services on a POSIX terminal: the shared console
 // (platform/core/console.h) drawing as escape bytes, the terminal session
 // (modes, screens, signals) and the keys read from standard input.
@@ -60,7 +62,7 @@ const Screen_Operations Terminal_Operations = Ansi_Operations(Session_Take_Over,
 void Leave_At_Exit() { Console_Finish(console); }
 
 void Start(Glyph_Table& glyphs) {
-    std::atexit(Leave_At_Exit);
+    (void)std::atexit(Leave_At_Exit);  // 32 registrations are guaranteed; this is the only one
     Decoder_Reset(keys, Load_Glyphs(glyphs));
     Session_Init();
     Ansi_Start(glyphs, Output_Is_Terminal() ? "\r\n" : "\n", Drain);

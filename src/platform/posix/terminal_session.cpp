@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #include "platform/posix/terminal_session.h"
 
 #include <fcntl.h>
@@ -148,7 +150,7 @@ extern "C" void On_Ending_Signal(int signal_number) {
     // Blocked while this handler runs; delivered with its default action as
     // the handler returns, so the process ends with the signal's own status
     // (and its core dump, where the default makes one).
-    raise(signal_number);
+    (void)raise(signal_number);
 }
 
 // Stops the process here, as Ctrl+Z does by default, until it is continued.
@@ -163,7 +165,7 @@ void Stop_Now() {
     sigemptyset(&only_stop);
     sigaddset(&only_stop, SIGTSTP);
     sigprocmask(SIG_UNBLOCK, &only_stop, &previous);
-    raise(SIGTSTP);
+    (void)raise(SIGTSTP);
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     sigaction(SIGTSTP, &ours, nullptr);
 }
@@ -184,7 +186,7 @@ extern "C" void On_Resize(int) { resized = 1; }
 
 // A stack of its own for the handlers, so a crash from a stack overflow still
 // gives the terminal back.
-alignas(16) std::array<char, 64 * 1024> handler_stack;
+alignas(16) std::array<char, size_t{64} * 1024> handler_stack;
 
 bool Has_Default_Action(int signal_number) {
     struct sigaction current {};
@@ -309,7 +311,7 @@ void Session_End_As_Hang_Up() {
     sigemptyset(&hang_up);
     sigaddset(&hang_up, SIGHUP);
     sigprocmask(SIG_UNBLOCK, &hang_up, nullptr);
-    raise(SIGHUP);
+    (void)raise(SIGHUP);
     _exit(128 + SIGHUP);  // not reached: the default action ends the process
 }
 

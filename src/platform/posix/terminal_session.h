@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // Taking the terminal over for the game and giving it back exactly as it was,
 // on every way out: normal exit, the fatal stops, and every signal that ends

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // Text output for the programs beside the game on POSIX systems: the glyphs
 // are the game's own, converted into the locale's character set.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The scripted console for tests: a back end like the others under the shared
 // console (platform/core/console.h), so the game draws through the same

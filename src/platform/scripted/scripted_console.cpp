@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The scripted console: the shared console on a back end whose keys and clock
 // are the test's and whose drawing operations are recorded into a screen.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The game's console services in a web page: the shared console
 // (platform/core/console.h) drawing as escape bytes in UTF-8 for the page's
 // terminal (xterm.js), the keys the terminal hands over as bytes, and pauses
@@ -99,7 +101,7 @@ Key_Decoder keys;
 void Leave_At_Exit() { Console_Finish(console); }
 
 void Start(Glyph_Table& glyphs) {
-    std::atexit(Leave_At_Exit);
+    (void)std::atexit(Leave_At_Exit);  // 32 registrations are guaranteed; this is the only one
     web_page::Fill_Page_Glyphs(glyphs);
     Decoder_Reset(keys, Input_Encoding::Utf8);
     Ansi_Start(glyphs, "\r\n", Drain);

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #include "platform/web/glyphs.h"
 
 #include <emscripten.h>
@@ -62,7 +64,7 @@ int Lead_Index(uint8_t lead) { return lead <= 0x9F ? lead - 0x81 : lead - 0xE0 +
 int Code_Of(const uint8_t* in, int in_length) {
     if (in_length == 1) return in[0] < 0x80 ? in[0] : in[0] >= 0xA1 && in[0] <= 0xDF ? 0xFF61 + (in[0] - 0xA1) : -1;
     if (in_length != 2 || !platform::Is_Cp932_Lead(in[0]) || !platform::Is_Cp932_Trail(in[1])) return -1;
-    return pair_codes[static_cast<size_t>(Lead_Index(in[0]) * platform::Trail_Count + (in[1] - 0x40))];
+    return pair_codes[static_cast<size_t>(Lead_Index(in[0])) * platform::Trail_Count + static_cast<size_t>(in[1] - 0x40)];
 }
 
 int Cp932_To_Utf8(const uint8_t* in, int in_length, uint8_t* out, int out_capacity) {

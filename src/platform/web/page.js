@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The page around the game: the terminal it draws in, its runs (the sample
 // data at first, then any data folder loaded), and the data checker's report
 // on a loaded folder. The game's own side is src/platform/web/console.cpp.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // Text output for the data checker in the page: its report in UTF-8 on
 // standard output, which the page collects and shows beside the game.
 

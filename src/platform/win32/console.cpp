@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The game's console services on Windows: the shared console
 // (platform/core/console.h) drawn on the Windows console (win32/screen.h),
 // and the keys from the runtime's _kbhit and _getch, whose codes are the
@@ -92,7 +94,7 @@ bool Navigation_Key_Waiting() {
 }
 
 void Start(Glyph_Table& glyphs) {
-    std::atexit(Leave_At_Exit);
+    (void)std::atexit(Leave_At_Exit);  // 32 registrations are guaranteed; this is the only one
     Fill_Glyph_Table(glyphs, Cp932_To_Utf8);
     Screen_Init(glyphs);
     // The console's keyboard, as _getch reads it, even when standard input is redirected.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // Durable file replacement on Windows. A plain rename there refuses to
 // overwrite an existing file, so the new file takes the old one's place with
 // MoveFileEx, which replaces it in one step.

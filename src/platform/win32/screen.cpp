@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // The Windows side of the screen: what screen.h describes.
 
 #include "platform/win32/windows_api.h"
@@ -65,7 +67,7 @@ void Console_Place_Cursor(int row, int column, int, int) {
 
 // The characters of a run, as the console takes them: UTF-16. The game never
 // writes more than a row at a time.
-constexpr size_t Most_Run_Bytes = 4 * platform::Screen_Model::Columns;
+constexpr size_t Most_Run_Bytes = size_t{4} * platform::Screen_Model::Columns;
 
 void Write_Wide(HANDLE handle, const char* utf8, int length) {
     std::array<wchar_t, Most_Run_Bytes> wide{};
@@ -103,8 +105,8 @@ void Console_Clear() {
     DWORD written = 0;
     if (screen.own_buffer) {
         // The whole buffer is ours: one fill, row after row.
-        FillConsoleOutputCharacterW(screen.target, L' ', static_cast<DWORD>(size.columns * size.rows), {0, 0},
-                                    &written);
+        const DWORD cells = static_cast<DWORD>(size.columns) * static_cast<DWORD>(size.rows);
+        FillConsoleOutputCharacterW(screen.target, L' ', cells, {0, 0}, &written);
         return;
     }
     for (int row = 0; row < size.rows; ++row) {

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The Windows side of the screen: where the game's output goes (a console, or
 // a file or pipe when standard output is redirected), taking the console over

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 // Text output for the programs beside the game on Windows. The glyphs are
 // UTF-8, as the game's console back end converts code page 932; a console is
 // given the characters themselves (WriteConsoleW), so they show right whatever

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 the console-rpg authors
+// SPDX-License-Identifier: MIT
 #pragma once
 // The Windows API as the back end uses it: without the rarely used parts,
 // and without the min and max macros that would break std::min and std::max.
