@@ -57,10 +57,25 @@ struct Console_Backend {
     void (*end_program)(int status);
 };
 
+// Between keys the game's state is where its characters stand, which changes
+// only with what it draws, and it reads the clock only for the notice's wait.
+// Its longest round without a key (a pass of the field loop with a chase that
+// waits twice) is 27 pauses, and a round that draws nothing, takes no key and
+// reads no clock leaves everything as it was, so the next one does the same.
+// So once this many pauses in a row have been quiet, nothing can happen until
+// a key comes, and a back end may wait for input instead of waking the game
+// for every pause: the web page does, so that an idle page leaves the
+// processor alone. The scripted console checks, in every test that plays,
+// that the game never acts on its own after so long a quiet.
+inline constexpr int Quiet_Pauses_Before_Idle = 100;
+
 struct Console {
     const Console_Backend& backend;
     bool started = false;
     bool full_screen = false;  // the game has taken the screen over
+    // Pauses in a row since the game last placed the cursor, wrote, took a
+    // key or read the clock (a back end also counts input that came in).
+    int quiet_pauses = 0;
     Screen_Model model{};
     Terminal_View view{};
     Glyph_Table glyphs{};

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 
 #include "platform/core/console.h"
 #include "platform/platform.h"
@@ -18,13 +19,24 @@ Output_Handle Get_Output_Handle() {
     return {1};
 }
 
-void Set_Cursor_Position(Output_Handle, Cursor_Coord where) {
-    Console_Place_Cursor(Platform_Console(), where.X, where.Y);
+namespace {
+
+// What the game did since its last pause, for Console::quiet_pauses.
+Console& Active_Console() {
+    Console& console = Platform_Console();
+    console.quiet_pauses = 0;
+    return console;
 }
 
-void Write_Line(std::string_view text) { Console_Write_Line(Platform_Console(), text); }
+}  // namespace
 
-void Write_Byte(uint8_t byte) { Console_Write_Byte(Platform_Console(), byte); }
+void Set_Cursor_Position(Output_Handle, Cursor_Coord where) {
+    Console_Place_Cursor(Active_Console(), where.X, where.Y);
+}
+
+void Write_Line(std::string_view text) { Console_Write_Line(Active_Console(), text); }
+
+void Write_Byte(uint8_t byte) { Console_Write_Byte(Active_Console(), byte); }
 
 bool Key_Waiting() {
     Console& console = Platform_Console();
@@ -32,15 +44,16 @@ bool Key_Waiting() {
     return console.backend.key_waiting();
 }
 
-int Take_Key() { return Platform_Console().backend.take_key(); }
+int Take_Key() { return Active_Console().backend.take_key(); }
 
 void Pause_Ms(int milliseconds) {
     Console& console = Platform_Console();
     Console_Flush(console);
+    if (console.quiet_pauses < std::numeric_limits<int>::max()) ++console.quiet_pauses;
     console.backend.pause(milliseconds);
 }
 
-int64_t Clock_Seconds() { return Platform_Console().backend.clock_seconds(); }
+int64_t Clock_Seconds() { return Active_Console().backend.clock_seconds(); }
 
 void Fatal_Exit() {
     Console& console = Platform_Console();

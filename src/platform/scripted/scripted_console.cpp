@@ -42,6 +42,8 @@ struct Script {
     int pauses = 0;
     int clock_reads_since_pause = 0;
     int clock_reads = 0;
+    int quiet_pauses = 0;   // the console's count at the last pause
+    int key_taken_at = -1;  // the pause count when a key was last taken
 };
 
 Script script;
@@ -167,13 +169,26 @@ int Next_Key() {
     if (!Key_Ready()) throw std::logic_error("Take_Key with no key waiting");
     const int code = script.keys.front().code;
     script.keys.pop_front();
+    script.key_taken_at = script.pauses;
     return code;
+}
+
+// A back end may stop waking a game that has been quiet that long, until a
+// key comes (console.h): a game that then acts on its own would stall there.
+void Check_Quiet() {
+    const bool acted = console.quiet_pauses <= script.quiet_pauses;
+    if (acted && script.quiet_pauses >= Quiet_Pauses_Before_Idle && script.key_taken_at != script.pauses) {
+        throw std::logic_error("the game acted with no key after " + std::to_string(script.quiet_pauses) +
+                               " quiet pauses: a back end waiting for input would never let it");
+    }
+    script.quiet_pauses = console.quiet_pauses;
 }
 
 void Pause(int milliseconds) {
     if (script.stop_at_ms >= 0 && script.now_ms + milliseconds > script.stop_at_ms) {
         throw scripted::Run_Stopped{};
     }
+    Check_Quiet();
     ++script.pauses;
     script.clock_reads_since_pause = 0;
     script.now_ms += milliseconds;
@@ -200,6 +215,7 @@ namespace scripted {
 void Reset(int64_t start_seconds) {
     console.started = false;
     console.full_screen = false;
+    console.quiet_pauses = 0;
     console.plain = {};
     Model_Clear(console.model);
     Fill_Drawn(Cell_Blank);
@@ -213,6 +229,8 @@ void Reset(int64_t start_seconds) {
     script.pauses = 0;
     script.clock_reads_since_pause = 0;
     script.clock_reads = 0;
+    script.quiet_pauses = 0;
+    script.key_taken_at = -1;
 }
 
 void Queue_Keys(int64_t at_ms, std::initializer_list<int> codes) {
