@@ -102,9 +102,14 @@ test('the browser build', { timeout: 120000 }, async (t) => {
     await page.locator('#terminal').screenshot({ path: path.join(Root, 'test', 'field.png') });
   });
 
+  // A game left alone waits for input rather than waking every 10 ms; a key
+  // or Restart must still reach it at once.
+  const waitingForInput = (page) => page.waitForFunction(() => window.consoleRpg.waiting(), null, { timeout: 3000 });
+
   await t.test('arrows move the hero, and the letters with the move codes do', async (t) => {
     const page = await open(t);
     await waitForScreen(page, (r) => find(r, HERO) !== null, 5000, 'field');
+    await waitingForInput(page);
     // Focus is on the terminal from the start: no click first.
     for (const [key, place] of [['ArrowRight', [32, 8]], ['ArrowLeft', [30, 8]], ['ArrowUp', [30, 7]], ['ArrowDown', [30, 8]],
       ['H', [30, 7]], ['P', [30, 8]], ['M', [32, 8]], ['K', [30, 8]]]) {
@@ -114,8 +119,10 @@ test('the browser build', { timeout: 120000 }, async (t) => {
     // Restart: the hero back at its start, and the keys still reach the game.
     await page.keyboard.press('ArrowRight');
     await waitForScreen(page, (r) => String(find(r, HERO)) === '32,8', 3000, 'hero at 32,8');
+    await waitingForInput(page);
     await page.click('#restart');
     await waitForScreen(page, (r) => String(find(r, HERO)) === '30,8', 3000, 'hero at its start after Restart');
+    await page.waitForFunction(() => window.consoleRpg.runsGoing() === 1, null, { timeout: 2000 }); // the replaced run ended
     await page.keyboard.press('ArrowLeft');
     await waitForScreen(page, (r) => String(find(r, HERO)) === '28,8', 3000, 'hero at 28,8 after Restart');
   });

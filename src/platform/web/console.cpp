@@ -44,6 +44,16 @@ EM_JS(int, page_abandoned, (), { return Module.pageAbandoned ? 1 : 0; });
 
 EM_JS(double, page_now_ms, (), { return performance.now(); });
 
+// Until something is typed or the page starts the game afresh: no timer, so
+// the browser has nothing to do meanwhile.
+EM_ASYNC_JS(void, page_wait_for_input, (), {
+    if (Module.pageInput.length > 0 || Module.pageAbandoned) return;
+    Module.pageWaiting = true;
+    await new Promise((resolve) => { Module.pageWake = resolve; });
+    Module.pageWake = null;
+    Module.pageWaiting = false;
+});
+
 // clang-format on
 
 namespace {
@@ -124,6 +134,7 @@ void Poll_Input() {
     for (int count = page_take_input(bytes.data(), Read_Chunk); count > 0;
          count = page_take_input(bytes.data(), Read_Chunk)) {
         total += count;
+        console.quiet_pauses = 0;
         if (!console.full_screen) continue;
         for (int i = 0; i < count; ++i) Decoder_Feed(keys, bytes[static_cast<size_t>(i)]);
     }
@@ -148,8 +159,18 @@ int Next_Key() {
 // So pauses that follow one another keep to one cadence: each ends that long
 // after the previous one was due to end, unless the game has fallen behind it
 // by more than a whole pause (a stall), which is not made up for.
+//
+// A game that has been quiet for long (console.h) cannot change until a key
+// comes, so it waits for one instead of waking every 10 ms for nothing, and
+// an idle page leaves the processor alone.
 void Pause(int milliseconds) {
     if (milliseconds <= 0) return;
+    if (console.quiet_pauses >= Quiet_Pauses_Before_Idle) {
+        page_wait_for_input();
+        pause_due_ms = -1;
+        if (page_abandoned() != 0) std::_Exit(0);
+        return;
+    }
     const double now = page_now_ms();
     const bool on_cadence = pause_due_ms >= 0 && now - pause_due_ms < milliseconds;
     pause_due_ms = (on_cadence ? pause_due_ms : now) + milliseconds;

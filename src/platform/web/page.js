@@ -52,16 +52,26 @@
 
   function setStatus(text) { statusLine.textContent = text; }
 
+  let runsGoing = 0;  // started and not yet ended, replaced ones included
+
+  // A game waiting for input (gone quiet) goes on at once.
+  function wake(module) { if (module.pageWake) module.pageWake(); }
+
   // Each run is a fresh module: its own memory, its own files. A run that is
   // replaced stops at its next pause and is heard of no more.
   function startGame() {
-    if (run) run.pageAbandoned = true;
+    if (run) {
+      run.pageAbandoned = true;
+      wake(run);
+    }
     term.reset();
     term.write('\x1b[?25l');
     const module = {
       pageTerminal: term,
       pageInput: [],
       pageAbandoned: false,
+      pageWaiting: false,
+      pageWake: null,
       pageWrite(bytes) { if (!module.pageAbandoned) term.write(bytes); },
       onRuntimeInitialized() {
         if (dataFiles) {
@@ -73,20 +83,28 @@
         }
       },
       onExit(status) {
+        --runsGoing;
         if (!module.pageAbandoned) setStatus('ended, status ' + (status & 255));
       },
       print() {},
       printErr() {},
     };
-    run = module;
-    setStatus('running');
-    createGame(module).catch((error) => {
+    function failed(error) {
+      --runsGoing;
       if (!module.pageAbandoned) setStatus('could not start the game: ' + (error.message || error));
-    });
+    }
+    run = module;
+    ++runsGoing;
+    setStatus('running');
+    createGame(module).catch(failed);
     term.focus();
   }
 
-  term.onData((text) => { if (run) run.pageInput.push(...encoder.encode(text)); });
+  term.onData((text) => {
+    if (!run) return;
+    run.pageInput.push(...encoder.encode(text));
+    wake(run);
+  });
 
   // ---- The data checker ----
 
@@ -210,8 +228,9 @@
     term.focus();
   });
 
-  // For tests and the bench: the terminal as the page holds it.
-  window.consoleRpg = { term };
+  // For tests and the bench: the terminal as the page holds it, whether the
+  // game waits for input, and how many runs have not ended.
+  window.consoleRpg = { term, waiting: () => run !== null && run.pageWaiting, runsGoing: () => runsGoing };
 
   startGame();
 })();
