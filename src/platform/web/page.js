@@ -86,6 +86,11 @@
         --runsGoing;
         if (!module.pageAbandoned) setStatus('ended, status ' + (status & 255));
       },
+      instantiateWasm(imports, receive) {
+        window.gameWasm.then((compiled) => WebAssembly.instantiate(compiled, imports)
+          .then((instance) => receive(instance, compiled), failed), failed);
+        return {};
+      },
       print() {},
       printErr() {},
     };
