@@ -104,7 +104,7 @@ test('the browser build', { timeout: 120000 }, async (t) => {
 
   // A game left alone waits for input rather than waking every 10 ms; a key
   // or Restart must still reach it at once.
-  const waitingForInput = (page) => page.waitForFunction(() => window.consoleRpg.waiting(), null, { timeout: 3000 });
+  const waitingForInput = (page) => page.waitForFunction(() => window.consoleRpg.waiting(), null, { timeout: 5000 });
 
   await t.test('arrows move the hero, and the letters with the move codes do', async (t) => {
     const page = await open(t);

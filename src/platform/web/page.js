@@ -58,7 +58,8 @@
   function wake(module) { if (module.pageWake) module.pageWake(); }
 
   // Each run is a fresh module: its own memory, its own files. A run that is
-  // replaced stops at its next pause and is heard of no more.
+  // replaced stops at its next pause (at once if it waits for input) and is
+  // heard of no more.
   function startGame() {
     if (run) {
       run.pageAbandoned = true;
