@@ -48,10 +48,8 @@ EM_JS(double, page_now_ms, (), { return performance.now(); });
 // the browser has nothing to do meanwhile.
 EM_ASYNC_JS(void, page_wait_for_input, (), {
     if (Module.pageInput.length > 0 || Module.pageAbandoned) return;
-    Module.pageWaiting = true;
     await new Promise((resolve) => { Module.pageWake = resolve; });
     Module.pageWake = null;
-    Module.pageWaiting = false;
 });
 
 // clang-format on

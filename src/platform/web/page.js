@@ -71,8 +71,7 @@
       pageTerminal: term,
       pageInput: [],
       pageAbandoned: false,
-      pageWaiting: false,
-      pageWake: null,
+      pageWake: null,  // set while the game waits for input
       pageWrite(bytes) { if (!module.pageAbandoned) term.write(bytes); },
       onRuntimeInitialized() {
         if (dataFiles) {
@@ -236,7 +235,7 @@
 
   // For tests and the bench: the terminal as the page holds it, whether the
   // game waits for input, and how many runs have not ended.
-  window.consoleRpg = { term, waiting: () => run !== null && run.pageWaiting, runsGoing: () => runsGoing };
+  window.consoleRpg = { term, waiting: () => run !== null && run.pageWake !== null, runsGoing: () => runsGoing };
 
   startGame();
 })();
