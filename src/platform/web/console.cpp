@@ -165,15 +165,14 @@ void Pause(int milliseconds) {
     if (milliseconds <= 0) return;
     if (console.quiet_pauses >= Quiet_Pauses_Before_Idle) {
         page_wait_for_input();
-        pause_due_ms = -1;
-        if (page_abandoned() != 0) std::_Exit(0);
-        return;
+        pause_due_ms = -1;  // a new cadence from the next pause
+    } else {
+        const double now = page_now_ms();
+        const bool on_cadence = pause_due_ms >= 0 && now - pause_due_ms < milliseconds;
+        pause_due_ms = (on_cadence ? pause_due_ms : now) + milliseconds;
+        const double wait = pause_due_ms - now;
+        emscripten_sleep(wait > 0 ? static_cast<unsigned>(wait) : 0U);
     }
-    const double now = page_now_ms();
-    const bool on_cadence = pause_due_ms >= 0 && now - pause_due_ms < milliseconds;
-    pause_due_ms = (on_cadence ? pause_due_ms : now) + milliseconds;
-    const double wait = pause_due_ms - now;
-    emscripten_sleep(wait > 0 ? static_cast<unsigned>(wait) : 0U);
     // A run the page has replaced ends here, quietly and at once.
     if (page_abandoned() != 0) std::_Exit(0);
     if (!console.full_screen) Poll_Input();
