@@ -13,14 +13,19 @@ import path from 'node:path';
 export const HERO = '\u25cf';  // ●
 export const PAWN = '\u6b69';  // 歩
 
-const Types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
+const Types = {
+  '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
+  '.webmanifest': 'application/manifest+json', '.svg': 'image/svg+xml', '.png': 'image/png', '.txt': 'text/plain',
+};
 
-// build-web/ on a free port of 127.0.0.1, as any static server would serve it.
+// The site the build makes (build-web/site/) on a free port of 127.0.0.1, as
+// any static server would serve it.
 export async function serve(root) {
+  const site = path.join(root, 'site');
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
-    const file = path.join(root, name === '/' ? 'index.html' : name);
-    if (!file.startsWith(path.resolve(root)) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+    const file = path.join(site, name === '/' ? 'index.html' : name);
+    if (!file.startsWith(path.resolve(site)) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
       response.writeHead(404).end();
       return;
     }
@@ -70,9 +75,9 @@ export function find(rows, ch) {
   return null;
 }
 
-// The terminal's rows as its screen-reader mode gives them.
+// The screen's rows as the page holds them, the text a screen reader reads.
 export async function screen(page) {
-  return page.$$eval('.xterm-accessibility-tree > div', (rows) => rows.map((row) => row.textContent.replace(/\s+$/, '')));
+  return page.$$eval('#screen > .row', (rows) => rows.map((row) => row.textContent.replace(/\s+$/, '')));
 }
 
 export async function waitForScreen(page, predicate, timeout = 5000, what = 'the screen') {
@@ -86,20 +91,19 @@ export async function waitForScreen(page, predicate, timeout = 5000, what = 'the
 }
 
 // In the page, from now on: the times (ms) at which the pawn stood on a new
-// column of `row`, `count` times, read from the terminal's buffer as each
-// write is parsed (a screen without the pawn there, as while a run starts
+// column of `row`, `count` times, read from the screen as each change is
+// drawn (a screen without the pawn there, as while a run starts
 // again, is no step). Started before what sets the pawn going, then awaited
 // (pawnSteps): it fails when the pawn stands still for three seconds.
 export async function startPawnSteps(page, row, count) {
   await page.evaluate(([pawn, y, wanted]) => {
     window.pawnSteps = new Promise((resolve, reject) => {
-      const term = window.consoleRpg.term;
       const times = [];
-      const column = () => term.buffer.active.getLine(y).translateToString().indexOf(pawn);
+      const column = () => window.consoleRpg.rows()[y].indexOf(pawn);
       const stall = () => setTimeout(() => reject(new Error('the pawn stood still for three seconds')), 3000);
       let last = column();
       let stalled = stall();
-      const listener = term.onWriteParsed(() => {
+      const stop = window.consoleRpg.onDraw(() => {
         const at = column();
         if (at < 0 || at === last) return;
         last = at;
@@ -108,7 +112,7 @@ export async function startPawnSteps(page, row, count) {
         stalled = stall();
         if (times.length === wanted) {
           clearTimeout(stalled);
-          listener.dispose();
+          stop();
           resolve(times);
         }
       });
