@@ -29,7 +29,7 @@
       starting: 'The game is starting…',
       running: (name) => name === null ? 'The game is running on the sample data.' : `The game is running on ${name}.`,
       ended: 'The game has ended.',
-      endedAt: (file, why) => `The game has ended: it could not read ${file} (${why}).`,
+      endedAt: (status, file, why) => `The game has ended (status ${status}): it could not read ${file} (${why}).`,
       endedStatus: (status) => status === 255
         ? 'The game has ended (status 255): a data file it needs could not be read.'
         : `The game has ended (status ${status}).`,
@@ -349,7 +349,7 @@
   function endSentence(status) {
     if (status === 0) return T.ended;
     const stop = stoppedAt(data.report);
-    return stop ? T.endedAt(stop.file, stop.why) : T.endedStatus(status);
+    return stop ? T.endedAt(status, stop.file, stop.why) : T.endedStatus(status);
   }
 
   // A fresh run: the one on the screen ends and its worker goes, with all it

@@ -25,10 +25,29 @@ function failed(error) {
   self.postMessage({ failed: String((error && error.message) || error) });
 }
 
-// The folder's files in /data, the working directory.
+// The folder's files in /data, the working directory, read as the programs
+// read them. The programs read through stdio a kilobyte at a time; each
+// read of a file from the page is slow, so a file is read 4 MB at a time and
+// the reads are served from that slice: a file of hundreds of megabytes
+// takes seconds and never more than a slice of memory.
+const SliceBytes = 4 << 20;
 function mountData(FS, files) {
+  const filesystem = FS.filesystems.WORKERFS;
+  const reader = new FileReaderSync();
+  filesystem.stream_ops.read = (stream, buffer, offset, length, position) => {
+    const node = stream.node;
+    if (position >= node.size) return 0;
+    const count = Math.min(length, node.size - position);
+    let slice = node.pageSlice;
+    if (!slice || position < slice.start || position + count > slice.start + slice.bytes.length) {
+      const end = Math.min(node.size, position + Math.max(SliceBytes, count));
+      slice = node.pageSlice = { start: position, bytes: new Uint8Array(reader.readAsArrayBuffer(node.contents.slice(position, end))) };
+    }
+    buffer.set(slice.bytes.subarray(position - slice.start, position - slice.start + count), offset);
+    return count;
+  };
   FS.mkdir('/data');
-  FS.mount(FS.filesystems.WORKERFS, { blobs: files.map(({ name, blob }) => ({ name, data: blob })) }, '/data');
+  FS.mount(filesystem, { blobs: files.map(({ name, blob }) => ({ name, data: blob })) }, '/data');
   FS.chdir('/data');
 }
 
