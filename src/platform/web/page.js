@@ -276,19 +276,19 @@
     screen.rowElements.push(row);
   }
 
-  // The field as large as the room the page leaves it: all the box's width,
-  // and the window's height below its top but for the help line under it.
+  // The field as large as the room the page leaves it: all its box's width,
+  // and the window's height below its top (but for the help line where that
+  // stands below it). Its margin and border take a cell and two pixels.
   function fitScreen() {
-    const style = getComputedStyle(terminalBox);
-    const inner = (a, b) => parseFloat(style[a]) + parseFloat(style[b]);
-    const width = terminalBox.clientWidth - inner('paddingLeft', 'paddingRight');
-    const top = terminalBox.getBoundingClientRect().top + window.scrollY;
-    const below = parseFloat(getComputedStyle(document.body).paddingBottom) + $('help').offsetHeight + 8;
-    const height = window.innerHeight - top - below - inner('paddingTop', 'paddingBottom') -
-      inner('borderTopWidth', 'borderBottomWidth');
-    const cell = Math.max(3, Math.min(width / screen.shownColumns, height / (Rows * 2)));
+    const help = $('help');
+    const box = terminalBox.getBoundingClientRect();
+    const helpBelow = help.getBoundingClientRect().top >= box.bottom - 1;
+    const below = parseFloat(getComputedStyle(document.body).paddingBottom) + (helpBelow ? help.offsetHeight + 8 : 0);
+    const width = terminalBox.clientWidth - 2;
+    const height = window.innerHeight - (box.top + window.scrollY) - below - 2;
+    const cell = Math.max(3, Math.min(width / (screen.shownColumns + 1), height / (Rows * 2 + 1)));
     screenElement.style.setProperty('--columns', String(screen.shownColumns));
-    screenElement.style.setProperty('--cell', cell.toFixed(3) + 'px');
+    screenElement.style.setProperty('--cell', (Math.floor(cell * 100) / 100) + 'px');
   }
   new ResizeObserver(fitScreen).observe(terminalBox);
   window.addEventListener('resize', fitScreen);
