@@ -49,6 +49,10 @@
       severity: { error: 'error', warning: 'warning', note: 'note' },
     },
   };
+  // The first run's worker starts loading at once, while the page is set up.
+  let firstWorker = null;
+  try { firstWorker = new Worker('worker.js'); } catch (error) { /* said when the run starts */ }
+
   const Language = 'en';
   const T = Texts[Language];
   document.documentElement.lang = Language;
@@ -361,9 +365,10 @@
     ++counts.started;
     ++counts.live;
     setStatus(T.starting);
-    let worker;
+    let worker = firstWorker;
+    firstWorker = null;
     try {
-      worker = new Worker('worker.js');
+      worker = worker || new Worker('worker.js');
     } catch (error) {
       thisRun.freed = true;
       --counts.live;
@@ -394,8 +399,9 @@
       event.preventDefault();
       finish(thisRun, T.notStarted(event.message || T.workerFailed('worker.js')));
     };
+    worker.postMessage({ run: 'game', files: data.files, columns: Columns, rows: Rows });
     gameWasm().then((wasm) => {
-      if (!thisRun.freed) worker.postMessage({ run: 'game', wasm, files: data.files, columns: Columns, rows: Rows });
+      if (!thisRun.freed) worker.postMessage({ wasm });
     }, (error) => finish(thisRun, T.notStarted(error.message)));
   }
 

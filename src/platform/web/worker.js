@@ -7,8 +7,9 @@
 // page's own thread: its files are mounted here as they stand and read in
 // slices when the program reads them.
 //
-// From the page: {run: 'game', wasm, files, columns, rows}, then {input}
-// (bytes typed); or {run: 'check', files}. `files` is null (the sample data
+// From the page: {run: 'game', files, columns, rows}, then {wasm} (the
+// game's compiled module, shared by every run) and {input} (bytes typed); or
+// {run: 'check', files}. `files` is null (the sample data
 // built into the game) or [{name, blob}].
 // To the page: {write} (bytes drawn), {waiting} (whether the game waits for
 // a key), {report} (the checker's), {exit} (the status), {failed} (a message).
@@ -81,6 +82,8 @@ function runGame(message) {
   importScripts('console-rpg.js');
   const input = inputQueue();
   let wake = null;
+  let receiveWasm;
+  const wasm = new Promise((resolve) => { receiveWasm = resolve; });
   const module = {
     pageTerminal: { cols: message.columns, rows: message.rows },
     pageInput: input,
@@ -94,7 +97,8 @@ function runGame(message) {
     },
     pageWrite(bytes) { self.postMessage({ write: bytes }, [bytes.buffer]); },
     instantiateWasm(imports, receive) {
-      WebAssembly.instantiate(message.wasm, imports).then((instance) => receive(instance, message.wasm), failed);
+      wasm.then((compiled) => WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled)))
+        .catch(failed);
       return {};
     },
     onRuntimeInitialized() {
@@ -111,6 +115,7 @@ function runGame(message) {
     printErr() {},
   };
   self.onmessage = (event) => {
+    if (event.data.wasm) receiveWasm(event.data.wasm);
     if (!event.data.input) return;
     input.push(event.data.input);
     if (wake) wake();
