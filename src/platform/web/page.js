@@ -4,8 +4,8 @@
 // sends), the keys, touches and pastes it hands the game, the game's runs
 // (the sample data at first, then any data folder loaded), and the data
 // checker's report on a loaded folder. Each run and each check is a program in
-// a Web Worker of its own (worker.js), ended and so freed whole when it is
-// replaced. The game's own side is src/platform/web/console.cpp.
+// a Web Worker of its own (worker.js, built into each program's script), ended
+// and so freed whole when it is replaced. The game's own side is src/platform/web/console.cpp.
 'use strict';
 
 (function () {
@@ -51,7 +51,7 @@
   };
   // The first run's worker starts loading at once, while the page is set up.
   let firstWorker = null;
-  try { firstWorker = new Worker('worker.js'); } catch (error) { /* said when the run starts */ }
+  try { firstWorker = new Worker('console-rpg.js'); } catch (error) { /* said when the run starts */ }
 
   const Language = 'en';
   const T = Texts[Language];
@@ -368,7 +368,7 @@
     let worker = firstWorker;
     firstWorker = null;
     try {
-      worker = worker || new Worker('worker.js');
+      worker = worker || new Worker('console-rpg.js');
     } catch (error) {
       thisRun.freed = true;
       --counts.live;
@@ -397,7 +397,7 @@
     };
     worker.onerror = (event) => {
       event.preventDefault();
-      finish(thisRun, T.notStarted(event.message || T.workerFailed('worker.js')));
+      finish(thisRun, T.notStarted(event.message || T.workerFailed('console-rpg.js')));
     };
     worker.postMessage({ run: 'game', files: data.files, columns: Columns, rows: Rows });
     gameWasm().then((wasm) => {
@@ -493,7 +493,7 @@
 
   function checkData(files) {
     return new Promise((resolve, reject) => {
-      const worker = new Worker('worker.js');
+      const worker = new Worker('console-rpg-check.js');
       const done = () => { worker.terminate(); if (checking && checking.worker === worker) checking = null; };
       checking = { worker, reject };
       worker.onmessage = (event) => {
@@ -504,7 +504,7 @@
       worker.onerror = (event) => {
         event.preventDefault();
         done();
-        reject(new Error(event.message || T.workerFailed('worker.js')));
+        reject(new Error(event.message || T.workerFailed('console-rpg-check.js')));
       };
       worker.postMessage({ run: 'check', files });
     });

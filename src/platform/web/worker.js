@@ -1,7 +1,9 @@
 // SPDX-FileCopyrightText: 2026 the console-rpg authors
 // SPDX-License-Identifier: MIT
 // One program of the page, in a Web Worker of its own: a run of the game, or
-// the data checker reading a folder. The page ends the worker when it has no
+// the data checker reading a folder. The build appends this to each
+// program's own script (console-rpg.js, console-rpg-check.js), so that a
+// worker is one file to fetch. The page ends the worker when it has no
 // more use for it, and everything the program held (its module, memory and
 // files) goes with it. Nothing a folder holds, however large, is read on the
 // page's own thread: its files are mounted here as they stand and read in
@@ -13,7 +15,6 @@
 // built into the game) or [{name, blob}].
 // To the page: {write} (bytes drawn), {waiting} (whether the game waits for
 // a key), {report} (the checker's), {exit} (the status), {failed} (a message).
-'use strict';
 
 // A program's way out, exit(), throws Emscripten's ExitStatus through
 // whatever called it. It is how a run ends, not a fault: not reported.
@@ -79,7 +80,6 @@ function inputQueue() {
 }
 
 function runGame(message) {
-  importScripts('console-rpg.js');
   const input = inputQueue();
   let wake = null;
   let receiveWasm;
@@ -125,7 +125,6 @@ function runGame(message) {
 
 // The checker's report (--json) on the folder, whatever its exit status.
 function runCheck(message) {
-  importScripts('console-rpg-check.js');
   const lines = [];
   createChecker({
     print(line) { lines.push(line); },
@@ -145,8 +144,9 @@ function runCheck(message) {
 
 self.onmessage = (event) => {
   try {
-    if (event.data.run === 'game') runGame(event.data);
-    else if (event.data.run === 'check') runCheck(event.data);
+    if (event.data.run === 'game' && typeof createGame === 'function') runGame(event.data);
+    else if (event.data.run === 'check' && typeof createChecker === 'function') runCheck(event.data);
+    else failed(new Error('not the program asked for: ' + event.data.run));
   } catch (error) {
     failed(error);
   }
