@@ -18,8 +18,8 @@
       restart: 'Restart',
       load: 'Load data',
       screenReader: 'Screen reader',
-      help: 'Arrow keys or H K M P (or swipes on the field, or the pad) walk the hero ●; the pawn 歩 chases. ' +
-        'Restart starts over; Load data plays your own data folder (or drop it on the page).',
+      help: 'Arrow keys, H K M P, swipes or the pad walk the hero ●; the pawn 歩 chases. ' +
+        'Restart starts over; Load data (or a folder dropped here) plays your own data.',
       screenLabel: 'The game',
       padLabel: 'Walk',
       up: 'Up', down: 'Down', left: 'Left', right: 'Right',
@@ -44,8 +44,9 @@
       checking: (name) => `Checking ${name}…`,
       loadFailed: (name, why) => `${name} was not loaded: ${why} The game and the findings are as they were.`,
       noFiles: 'it holds no files of its own.',
-      count: (n, noun) => `${n} ${noun}${n === 1 ? '' : 's'}`,
-      summary: (counts, stops) => `${counts}${stops ? ': the game will stop at the first error.' : '.'}`,
+      summary: (errors, warnings, notes, stops) => [[errors, 'error'], [warnings, 'warning'], [notes, 'note']]
+        .map(([n, noun]) => `${n} ${noun}${n === 1 ? '' : 's'}`).join(', ') +
+        (stops ? ': the game will stop at the first error.' : '.'),
       severity: { error: 'error', warning: 'warning', note: 'note' },
     },
   };
@@ -526,8 +527,7 @@
       items.push(item);
     }
     checkList.replaceChildren(...items);
-    checkSummary.textContent = T.summary([T.count(tally.error, 'error'), T.count(tally.warning, 'warning'),
-      T.count(tally.note, 'note')].join(', '), report.exit_status === 2);
+    checkSummary.textContent = T.summary(tally.error, tally.warning, tally.note, report.exit_status === 2);
   }
 
   // ---- Loading a folder ----
