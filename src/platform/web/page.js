@@ -542,8 +542,15 @@
   }
 
   async function loadData(number, chosen) {
-    const { files, name, leftOut } = await chosen;
+    const { files: given, name, leftOut } = await chosen;
     if (number !== loadsStarted) return;
+    // Dropped files from two folders may share a name: the first is taken.
+    const taken = new Set();
+    const files = given.filter((file) => {
+      if (!taken.has(file.name)) return taken.add(file.name);
+      leftOut.push(file.name);
+      return false;
+    });
     loadMessage.className = '';
     loadMessage.textContent = T.checking(name);
     try {
