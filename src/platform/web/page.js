@@ -281,6 +281,8 @@
     screen.rowElements.push(row);
   }
 
+  const SideLeastRem = 16;  // the findings' column at its narrowest (page.css)
+
   // The field as large as the room the page leaves it: all its box's width,
   // and the window's height below its top (but for the help line where that
   // stands below it). Its margin and border take a cell and two pixels.
@@ -289,14 +291,36 @@
     const box = terminalBox.getBoundingClientRect();
     const helpBelow = help.getBoundingClientRect().top >= box.bottom - 1;
     const below = parseFloat(getComputedStyle(document.body).paddingBottom) + (helpBelow ? help.offsetHeight + 8 : 0);
-    const width = terminalBox.clientWidth - 2;
+    // Beside the findings, the field takes all the width but their least.
+    const main = terminalBox.parentElement;
+    const mainStyle = getComputedStyle(main);
+    const beside = mainStyle.gridTemplateColumns.trim().split(/\s+/).length > 1;
+    const rem = parseFloat(getComputedStyle(document.documentElement).fontSize);
+    const width = (beside ? main.clientWidth - SideLeastRem * rem - parseFloat(mainStyle.columnGap) : main.clientWidth) - 2;
     const height = window.innerHeight - (box.top + window.scrollY) - below - 2;
     const cell = Math.max(3, Math.min(width / (screen.shownColumns + 1), height / (Rows * 2 + 1)));
     screenElement.style.setProperty('--columns', String(screen.shownColumns));
     screenElement.style.setProperty('--cell', (Math.floor(cell * 100) / 100) + 'px');
   }
-  new ResizeObserver(fitScreen).observe(terminalBox);
-  window.addEventListener('resize', fitScreen);
+  // Fitted again when the page's width changes, or the header's height (the
+  // status line may wrap); never on a change of the field's own size.
+  let fitting = false;
+  function fitSoon() {
+    if (fitting) return;
+    fitting = true;
+    requestAnimationFrame(() => { fitting = false; fitScreen(); });
+  }
+  const watched = new Map();
+  const resizes = new ResizeObserver((entries) => {
+    for (const entry of entries) {
+      const size = entry.target.tagName === 'MAIN' ? entry.contentRect.width : entry.contentRect.height;
+      if (watched.get(entry.target) !== size) fitSoon();
+      watched.set(entry.target, size);
+    }
+  });
+  resizes.observe(terminalBox.parentElement);
+  resizes.observe(document.querySelector('header'));
+  window.addEventListener('resize', fitSoon);
   screen.reset();
 
   // ---- Screen readers ----
@@ -665,8 +689,8 @@
     setTimeout(() => navigator.serviceWorker.register('sw.js').catch(() => {}), 0);
   }
 
-  // Anything that goes wrong on the page is said on it.
-  window.addEventListener('error', (event) => setStatus(T.pageFailed(event.message)));
+  // Anything that goes wrong in the page's scripts is said on it.
+  window.addEventListener('error', (event) => { if (event.error) setStatus(T.pageFailed(event.message)); });
   window.addEventListener('unhandledrejection', (event) => {
     setStatus(T.pageFailed((event.reason && event.reason.message) || String(event.reason)));
   });
