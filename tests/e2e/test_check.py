@@ -19,10 +19,11 @@ def check(*args, cwd=None):
 
 
 def japanese_locales(test):
-    """LOCPATH holding ja_JP.SJIS and ja_JP.EUC-JP, made with localedef in a scratch folder; None without it."""
+    """LOCPATH holding ja_JP.SJIS, ja_JP.EUC-JP and ja_JP.UTF-8, made with localedef in a scratch folder; None
+    without it."""
     folder = tempfile.mkdtemp(prefix="console-rpg-locales-")
     test.addCleanup(shutil.rmtree, folder, True)
-    for name, charmap in (("ja_JP.SJIS", "SHIFT_JIS"), ("ja_JP.EUC-JP", "EUC-JP")):
+    for name, charmap in (("ja_JP.SJIS", "SHIFT_JIS"), ("ja_JP.EUC-JP", "EUC-JP"), ("ja_JP.UTF-8", "UTF-8")):
         # Shift-JIS is not ASCII-compatible (0x5C is the yen sign): localedef warns, and still makes it.
         try:
             subprocess.run(["localedef", "--no-warnings=ascii", "-i", "ja_JP", "-f", charmap, os.path.join(folder, name)],
@@ -85,7 +86,8 @@ class Checker(unittest.TestCase):
         document = json.loads(result.stdout)
         self.assertEqual(document["exit_status"], result.returncode)
         self.assertEqual(len(document["findings"]), 2)
-        self.assertEqual(set(document["findings"][0]), {"file", "line", "column", "severity", "message"})
+        self.assertEqual(set(document["findings"][0]),
+                         {"file", "line", "column", "severity", "message", "localized_message"})
         self.assertEqual(len(document["sheet"]["damage"]), 5 * 6)
         self.assertEqual(document["sheet"]["hero"]["name"], "勇者")
         self.assertEqual(len(document["map"]), 19)
@@ -122,6 +124,30 @@ class Checker(unittest.TestCase):
             # Text is for the terminal: in its own character set.
             result = subprocess.run([CHECKER, folder], env=env, capture_output=True, timeout=60)
             self.assertIn("勇者".encode("shift_jis" if locale.endswith("SJIS") else "euc_jp"), result.stdout)
+
+    def test_messages_are_in_the_language_and_the_encoding_of_the_locale(self):
+        """What tools read stays: the place, the severity words, the exit status, JSON's English message."""
+        locales = japanese_locales(self)
+        if locales is None:
+            self.skipTest("localedef cannot make the ja_JP locales here")
+        _, _, broken = self.folders()
+        english = {"help": "usage: console-rpg-check [--json]", "wrong": "console-rpg-check: unknown option --x\n",
+                   "report": "/SwordCut.txt:1:1: error: missing: the game stops here"}
+        japanese = {"help": "使い方: console-rpg-check [--json]", "wrong": "console-rpg-check: 不明なオプション --x\n",
+                    "report": "/SwordCut.txt:1:1: error: 見つからない: ゲームはここで止まり"}
+        for locale, encoding, said in (("ja_JP.UTF-8", "utf-8", japanese), ("ja_JP.EUC-JP", "euc_jp", japanese),
+                                       ("ja_JP.SJIS", "shift_jis", japanese), ("C.UTF-8", "utf-8", english)):
+            env = dict(GAME_ENV, LOCPATH=locales, LANG=locale, LC_ALL=locale)
+            run = lambda *args: subprocess.run([CHECKER] + list(args), env=env, capture_output=True, timeout=60)
+            with self.subTest(locale=locale):
+                self.assertTrue(run("--help").stdout.decode(encoding).startswith(said["help"]))
+                self.assertTrue(run("--x").stderr.decode(encoding).startswith(said["wrong"]))
+                report = run(broken)
+                self.assertEqual(report.returncode, 2)
+                self.assertIn(said["report"], report.stdout.decode(encoding))
+                finding = json.loads(run("--json", broken).stdout)["findings"][0]
+                self.assertTrue(finding["message"].startswith(english["report"].split(": ", 2)[2]), finding)
+                self.assertTrue(finding["localized_message"].startswith(said["report"].split(": ", 2)[2]), finding)
 
     def test_files_of_any_size_are_read_in_little_memory_and_quoted_short(self):
         # Each file is larger than the whole address space the checker is given.

@@ -9,6 +9,7 @@
 #include "data/status_files.h"
 #include "shell/game.h"
 #include "status_check.h"
+#include "tr.h"
 
 namespace {
 
@@ -26,15 +27,15 @@ std::array<std::string_view, Map_Index + 1> Start_Up_Order() {
 }
 
 // Why a file could not be opened; asked only after it could not, to say so.
-std::string Why_Unopened(const std::string& path) {
+const char* Why_Unopened(const std::string& path) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     switch (status.type()) {
-        case std::filesystem::file_type::not_found: return "missing";
-        case std::filesystem::file_type::directory: return "a directory, not a regular file";
+        case std::filesystem::file_type::not_found: return Tr("missing");
+        case std::filesystem::file_type::directory: return Tr("a directory, not a regular file");
         case std::filesystem::file_type::regular:
-        case std::filesystem::file_type::none: return "cannot be read";
-        default: return "not a regular file (a FIFO, a device or a socket)";
+        case std::filesystem::file_type::none: return Tr("cannot be read");
+        default: return Tr("not a regular file (a FIFO, a device or a socket)");
     }
 }
 
@@ -45,14 +46,19 @@ struct Start_Up {
     void Unopened(size_t index) {
         const auto order = Start_Up_Order();
         const std::string_view name = order[index];
-        std::string message = Why_Unopened(result.findings.Path(name));
+        const char* why = Why_Unopened(result.findings.Path(name));
+        std::string message = why;
         if (!stopped && index == Map_Index) {
-            message += ": the game ends at once, showing nothing";
+            // TRANSLATORS: %s says why the file could not be opened ("missing").
+            message = Fill(Tr("%s: the game ends at once, showing nothing"), {why});
+        } else if (!stopped && index + 1 == Map_Index) {
+            message = Fill(Tr("%s: the game stops here, shows its missing-file notice and ends after 30 seconds; "
+                              "%s is never read"),
+                           {why, order[Map_Index]});
         } else if (!stopped) {
-            message += ": the game stops here, shows its missing-file notice and ends after 30 seconds; ";
-            message += index + 1 == Map_Index ? std::string(order[Map_Index]) + " is never read"
-                                              : "the files after it, " + std::string(order[index + 1]) + " to " +
-                                                    std::string(order[Map_Index]) + ", are never read";
+            message = Fill(Tr("%s: the game stops here, shows its missing-file notice and ends after 30 seconds; "
+                              "the files after it, %s to %s, are never read"),
+                           {why, order[index + 1], order[Map_Index]});
         }
         stopped = true;
         result.findings.Add(name, Position{}, Severity::Error, message);

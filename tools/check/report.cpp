@@ -153,21 +153,27 @@ std::string Text_Report(const Check_Result& result, const platform::Glyph_Table&
     return text;
 }
 
-std::string Json_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map) {
+std::string Json_Report(const Check_Result& result, const std::vector<std::string>& translated,
+                        const platform::Glyph_Table& output, bool with_map) {
     const std::vector<Finding>& findings = result.findings.list;
     const std::string& folder = result.findings.folder;
     std::string out = "{\n\"directory\": " + Json_Path(folder.empty() ? "." : folder) +
                       ",\n\"directory_is_utf8\": " + (Is_Utf8(folder) ? "true" : "false") +
                       ",\n\"exit_status\": " + std::to_string(Exit_Status(findings)) + ",\n\"findings\": ";
+    size_t index = 0;
     out += Json_List(findings, [&](const Finding& f) {
-        std::string message = Shown(f.message, output, true);
+        std::string also;
         if (!f.also_file.empty()) {
-            message += " (" + Json_Path_Text(f.also_file) + ":" + std::to_string(f.also_at.line) + ":" +
-                       std::to_string(f.also_at.column) + ")";
+            also = " (" + Json_Path_Text(f.also_file) + ":" + std::to_string(f.also_at.line) + ":" +
+                   std::to_string(f.also_at.column) + ")";
         }
+        const std::string message = Shown(f.message, output, true) + also;
+        const std::string localized =
+            index < translated.size() ? Shown(translated[index], output, true) + also : message;
+        ++index;
         return "{\"file\": " + Json_Path(f.file) + ", \"line\": " + std::to_string(f.at.line) +
                ", \"column\": " + std::to_string(f.at.column) + ", \"severity\": \"" + Severity_Name(f.severity) +
-               "\", \"message\": \"" + message + "\"}";
+               "\", \"message\": \"" + message + "\", \"localized_message\": \"" + localized + "\"}";
     });
     out += ",\n\"sheet\": " + (result.statuses_read ? Json_Sheet(output) : std::string("null"));
     if (with_map) {
