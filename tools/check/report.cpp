@@ -9,20 +9,19 @@
 #include "data/records.h"
 #include "rules_sheet.h"
 #include "shell/console.h"
+#include "tr.h"
 
 namespace {
-
-std::string Counted(long count, const char* what) {
-    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
-}
 
 std::string Summary(const std::vector<Finding>& findings) {
     const auto count = [&](Severity severity) {
         return static_cast<long>(std::count_if(findings.begin(), findings.end(),
                                                [&](const Finding& f) { return f.severity == severity; }));
     };
-    return Counted(count(Severity::Error), "error") + ", " + Counted(count(Severity::Warning), "warning") + ", " +
-           Counted(count(Severity::Note), "note");
+    const long errors = count(Severity::Error), warnings = count(Severity::Warning), notes = count(Severity::Note);
+    return Fill(Tr("%s, %s, %s"), {Fill(Tr_Plural("%s error", "%s errors", errors), {std::to_string(errors)}),
+                                   Fill(Tr_Plural("%s warning", "%s warnings", warnings), {std::to_string(warnings)}),
+                                   Fill(Tr_Plural("%s note", "%s notes", notes), {std::to_string(notes)})});
 }
 
 // Where ● is one column wide (xterm without -cjk_width, most terminals
@@ -33,13 +32,19 @@ std::string Summary(const std::vector<Finding>& findings) {
 constexpr std::string_view Wide_Hero_Glyph = "\x81\x97";  // ＠ in code page 932
 
 std::vector<std::string> Map_Lines(const Check_Result& result, std::string_view hero_glyph) {
-    std::string legend = "the field as the game draws it: ";
-    if (result.hero_read) {
-        legend += std::string(hero_glyph) + " the hero" +
-                  (hero_glyph == Hero_Glyph ? "" : " (the game draws " + std::string(Hero_Glyph) + ")") + ", ";
+    const std::string pawn = Made_Safe(Text_Of(monsters[Pawn].glyph));
+    std::string legend;
+    if (!result.hero_read) {
+        legend = Fill(Tr("the field as the game draws it: %s the pawn"), {pawn});
+    } else if (hero_glyph == Hero_Glyph) {
+        legend = Fill(Tr("the field as the game draws it: %s the hero, %s the pawn, . where the hero can go"),
+                      {hero_glyph, pawn});
+    } else {
+        // TRANSLATORS: the second %s is the hero's glyph in the game, the first the one drawn here instead.
+        legend = Fill(Tr("the field as the game draws it: %s the hero (the game draws %s), %s the pawn, "
+                         ". where the hero can go"),
+                      {hero_glyph, Hero_Glyph, pawn});
     }
-    legend += Made_Safe(Text_Of(monsters[Pawn].glyph)) + " the pawn";
-    if (result.hero_read) legend += ", . where the hero can go";
     std::vector<std::string> lines = {legend};
     for (const std::string& row :
          Drawn_Field(result.hero_read ? &hero : nullptr, monsters[Pawn], result.walk.hero, hero_glyph)) {
@@ -141,12 +146,12 @@ std::string Text_Report(const Check_Result& result, const platform::Glyph_Table&
             line(sheet_line);
         }
     } else {
-        line("no rules sheet: not every status file could be read");
+        line(Tr("no rules sheet: not every status file could be read"));
     }
     if (!with_map) return text;
     line("");
     if (!result.map_read) {
-        line("no field to draw: the map could not be read");
+        line(Tr("no field to draw: the map could not be read"));
         return text;
     }
     for (const std::string& map_line : Map_Lines(result, Wide_Hero_Glyph)) line(map_line);
