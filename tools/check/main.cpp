@@ -14,6 +14,7 @@
 #include "platform/core/cp932_glyphs.h"
 #include "platform/platform.h"
 #include "report.h"
+#include "unicode_cp932.h"
 
 namespace {
 
@@ -103,11 +104,12 @@ int main(int argc, char** argv) {
     if (!options.folder.empty() && !std::filesystem::is_directory(options.folder, error)) {
         return Fail(Path_Shown(options.folder, terminal->charset) + ": not a folder");
     }
-    const Check_Result result = Check_Data(options.folder);
+    const auto utf8 = std::make_unique<platform::Glyph_Table>();
+    platform::Load_Utf8_Glyphs(*utf8);
+    const Unicode_To_Cp932 unicode = Unicode_Table_From(*utf8);
+    const Check_Result result = Check_Data(options.folder, &unicode);
     std::string report;
     if (options.json) {  // UTF-8 whatever the locale
-        const auto utf8 = std::make_unique<platform::Glyph_Table>();
-        platform::Load_Utf8_Glyphs(*utf8);
         report = Json_Report(result, *utf8, options.map);
     } else {
         report = Text_Report(result, *terminal, options.map);
