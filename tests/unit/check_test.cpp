@@ -195,13 +195,41 @@ const Finding_Case Finding_Cases[] = {
      1},
     {"King_Status_Info.txt", "\xE7\x8E\x8B 1 \xE6\xAD\xA9 0 30 8 6 4 3 2 0",  // 王 and 歩 in UTF-8
      "King_Status_Info.txt:1:1: warning: this file looks like UTF-8, but the game reads code page 932 (Shift-JIS): "
-     "convert it with iconv -f UTF-8 -t CP932",
+     "console-rpg-check --fix converts it",
      1, {}, "not one full-width"},  // the glyph's three bytes follow from that
 
 
     // The map as read.
     {"test.txt", Map_With_Line(4, std::string(52, '#')),
-     "test.txt:5:53: warning: line 5 has 52 bytes before its line feed, not 53: every later cell moves 1 to the left",
+     "test.txt:5:53: warning: line 5 has 52 bytes before its line end, one short of 53 (as 26 full-width characters "
+     "are): every later cell moves 1 to the left; console-rpg-check --fix gives it a space before its line end",
+     1, {}, "split across"},
+    // Lines one byte short, as 26 full-width characters make them: one finding for them all.
+    {"test.txt", Map_With_Lines({{4, std::string(52, '#')}, {6, "##" + std::string(49, ' ') + "#"}}),
+     "test.txt:5:53: warning: 2 lines, from line 5 to line 7, have 52 bytes before their line end, one short of 53 (as "
+     "26 full-width characters are): each moves every later cell 1 more to the left; console-rpg-check --fix gives "
+     "each a space before its line end",
+     1, {}, "line 7 has"},
+    // A full-width space is a wall: the hero's start on one follows from that.
+    {"test.txt", Map_With(8, 30, "\x81\x40"),
+     "test.txt:9:31: warning: a full-width space (bytes 0x81 0x40) is a wall to the game, not open ground, which only "
+     "a half-width space is; full-width spaces in the map: 1, the first here; console-rpg-check --fix makes each two "
+     "half-width spaces",
+     1, {}, "starts on a wall"},
+    {"test.txt", Map_With(8, 30, "\x81\x40"),
+     "test.txt:9:31: note: warnings on this field left out as they follow from that: 1; console-rpg-check --fix mends "
+     "the map, then check it again",
+     1},
+    // Characters some terminals draw one column wide, in the map and as a glyph.
+    {"test.txt", Map_With(1, 2, "\x81\xA1\x81\xA1\x81\x9C"),
+     "test.txt:2:3: warning: ■ ●: one column wide in some terminals (xterm without -cjk_width, tmux and GNU screen by "
+     "default), leaving a gap beside each; such characters in the map: 3, the first here; ＃ ＊ ＝ ＠ or kanji are two "
+     "columns everywhere",
+     1},
+    {"Pawn_Status_Info.txt", "Pawn 1 \x81\x9C 0 30 8 6 4 3 2 0",
+     "Pawn_Status_Info.txt:1:8: warning: the glyph '●' is one column wide in some terminals (xterm without "
+     "-cjk_width, tmux and GNU screen by default), leaving a gap beside it: ＃ ＊ ＝ ＠ or a kanji are two columns "
+     "everywhere",
      1},
     {"test.txt", Map_With_Line(4, std::string(54, '#')),
      "test.txt:5:55: warning: line 5 has 54 bytes before its line feed, not 53: every later cell moves 1 to the right",
@@ -210,9 +238,9 @@ const Finding_Case Finding_Cases[] = {
      "test.txt:7:55: warning: line 7 has 54 bytes before its line feed, not 53: every later cell moves 1 to the right "
      "(2 to the right in all)",
      1},
-    {"test.txt", Map_With_Lines({{4, std::string(54, '#')}, {6, std::string(52, '#')}}),
-     "test.txt:7:53: warning: line 7 has 52 bytes before its line feed, not 53: every later cell moves 1 to the left "
-     "(back in place)",
+    {"test.txt", Map_With_Lines({{4, std::string(54, '#')}, {6, std::string(50, '#')}}),
+     "test.txt:7:51: warning: line 7 has 50 bytes before its line feed, not 53: every later cell moves 3 to the left "
+     "(2 to the left in all)",
      1},
     {"test.txt", Map_With_Lines({{4, std::string(52, '#')}, {6, std::string(51, '#')}}),
      "test.txt:7:52: warning: line 7 has 51 bytes before its line feed, not 53: every later cell moves 2 to the left "
@@ -247,12 +275,12 @@ const Finding_Case Finding_Cases[] = {
     {"test.txt", Map_With_Line(-1, "") + "more\n",
      "test.txt:20:1: warning: the game reads the map's first 1026 bytes only: the 5 bytes from here on are never read", 1},
     {"test.txt", Map_With(0, 0, "\xEF\xBC\x83"),
-     "test.txt:1:1: warning: this file looks like UTF-8, but the game reads code page 932 (Shift-JIS): convert it "
-     "with iconv -f UTF-8 -t CP932",
+     "test.txt:1:1: warning: this file looks like UTF-8, but the game reads code page 932 (Shift-JIS): "
+     "console-rpg-check --fix converts it",
      1},
     {"test.txt", Map_With(2, 2, "\xEF\xBC\x83"),
-     "test.txt:3:3: note: 1 more warning on this field follows from that and is left out: convert the map and check "
-     "it again",
+     "test.txt:3:3: note: warnings on this field left out as they follow from that: 1; console-rpg-check --fix mends "
+     "the map, then check it again",
      1, {}, "no character of code page 932"},
     {"test.txt", "\xEF\xBB\xBF" + Map_With_Line(-1, ""),
      "test.txt:1:1: warning: the file starts with a UTF-8 byte-order mark (0xEF 0xBB 0xBF): the game reads its 3 bytes "

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "data_check.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "shell/game.h"
 #include "status_check.h"
 #include "tr.h"
+#include "unicode_cp932.h"
 
 namespace {
 
@@ -65,11 +67,73 @@ struct Start_Up {
     }
 };
 
+// One finding for every file of the folder in UTF-8, since they share one
+// cause and one fix: at the first, before what else is told of it.
+void Report_Utf8(Findings& findings) {
+    const std::vector<Findings::Utf8_File>& files = findings.utf8_files;
+    if (files.empty()) return;
+    const Findings::Utf8_File& first = files.front();
+    std::string message;
+    if (files.size() > 1) {
+        message = Format(Tr("%ld files of this folder look like UTF-8, this one first, but the game reads code page 932 "
+                            "(Shift-JIS): console-rpg-check --fix converts them all, dropping any byte-order mark"),
+                         static_cast<long>(files.size()));
+    } else if (first.bom) {
+        message = Tr("this file looks like UTF-8 and starts with a byte-order mark, but the game reads code page 932 "
+                     "(Shift-JIS): console-rpg-check --fix converts it and drops the mark");
+    } else {
+        message = Tr("this file looks like UTF-8, but the game reads code page 932 (Shift-JIS): console-rpg-check "
+                     "--fix converts it");
+    }
+    const std::string path = findings.Path(first.name);
+    const auto place = findings.list.begin() + static_cast<std::ptrdiff_t>(std::min(first.list_at, findings.list.size()));
+    Finding finding{path, first.at, Severity::Warning, message, {}, {}, findings.unicode != nullptr};
+    findings.list.insert(place, std::move(finding));
+}
+
+// A text buffer read from a UTF-8 file, as its author wrote it.
+template <size_t N>
+void Decode(std::array<char, N>& buffer, const Unicode_To_Cp932& unicode) {
+    std::string_view text = Text_Of(buffer);
+    if (text.starts_with(Utf8_Bom)) text.remove_prefix(Utf8_Bom.size());
+    const std::string decoded = Cp932_From_Utf8(text, unicode).bytes;
+    size_t kept = 0;  // whole characters only
+    while (kept < decoded.size()) {
+        const size_t length = platform::Is_Cp932_Lead(static_cast<uint8_t>(decoded[kept])) ? 2 : 1;
+        if (kept + length > N - 1) break;
+        kept += length;
+    }
+    buffer.fill('\0');
+    decoded.copy(buffer.data(), kept);
+}
+
+void Fill_Shown(Check_Result& result) {
+    result.hero_shown = hero;
+    result.monsters_shown = monsters;
+    result.skills_shown = skills;
+    const Findings& findings = result.findings;
+    if (findings.unicode == nullptr) return;
+    const auto utf8 = [&](std::string_view name) {
+        return std::any_of(findings.utf8_files.begin(), findings.utf8_files.end(),
+                           [&](const Findings::Utf8_File& file) { return file.name == name; });
+    };
+    if (utf8(Hero_File_Name)) Decode(result.hero_shown.name, *findings.unicode);
+    for (size_t m = 0; m < Monster_Count; ++m) {
+        if (!utf8(Monster_Files[m])) continue;
+        Decode(result.monsters_shown[m].name, *findings.unicode);
+        Decode(result.monsters_shown[m].glyph, *findings.unicode);
+    }
+    for (size_t s = 0; s < Skill_Count; ++s) {
+        if (utf8(Skill_Files[s])) Decode(result.skills_shown[s].name, *findings.unicode);
+    }
+}
+
 }  // namespace
 
-Check_Result Check_Data(const std::string& folder) {
+Check_Result Check_Data(const std::string& folder, const Unicode_To_Cp932* unicode) {
     Check_Result result;
     result.findings.folder = folder;
+    result.findings.unicode = unicode;
     hero = {};
     monsters = {};
     skills = {};
@@ -99,5 +163,7 @@ Check_Result Check_Data(const std::string& folder) {
     } else {
         start.Unopened(Map_Index);
     }
+    Report_Utf8(result.findings);
+    Fill_Shown(result);
     return result;
 }

@@ -13,6 +13,8 @@
 #include "shell/console.h"
 #include "shell/game.h"
 #include "status_check.h"
+#include "tr.h"
+#include "unicode_cp932.h"
 
 namespace {
 
@@ -94,7 +96,8 @@ void Report_Size(Findings& findings, const Map_Reading& map, bool ended_at_ctrl_
     }
 }
 
-void Report_Line_Lengths(Findings& findings, const Map_Reading& map) {
+// Lines one byte short are told as one, with their cause (see Report_Causes).
+void Report_Line_Lengths(Findings& findings, const Map_Reading& map, bool short_told) {
     long shift = 0;
     int line_start = 0;
     for (int i = 0; i < map.cells_read; ++i) {
@@ -102,6 +105,10 @@ void Report_Line_Lengths(Findings& findings, const Map_Reading& map) {
         const int length = i - line_start;
         line_start = i + 1;
         if (length == Line_Bytes) continue;
+        if (short_told && length == Line_Bytes - 1) {
+            shift -= 1;
+            continue;
+        }
         const long moved = length - Line_Bytes;
         shift += moved;
         const auto side = [](long by) {
@@ -306,7 +313,88 @@ void Report_Walls_Walked_Through(Findings& findings, const Map_Reading& map, con
     }
 }
 
+void Report_Causes(Findings& findings, const Map_Causes& causes, bool utf8) {
+    const auto add = [&](Position at, std::string message) {
+        findings.Add(Field_Map_File, at, Severity::Warning, std::move(message));
+        findings.list.back().utf8 = utf8;
+    };
+    if (causes.full_width_spaces > 0) {
+        add(causes.first_space,
+            Format(Tr("a full-width space (bytes 0x81 0x40) is a wall to the game, not open ground, which only a "
+                      "half-width space is; full-width spaces in the map: %ld, the first here; console-rpg-check --fix "
+                      "makes each two half-width spaces"),
+                   causes.full_width_spaces));
+    }
+    if (causes.short_lines == 1) {
+        add(causes.first_short,
+            Format(Tr("line %ld has 52 bytes before its line end, one short of 53 (as 26 full-width characters are): "
+                      "every later cell moves 1 to the left; console-rpg-check --fix gives it a space before its line "
+                      "end"),
+                   causes.first_short_line));
+    } else if (causes.short_lines > 1) {
+        add(causes.first_short,
+            Format(Tr("%ld lines, from line %ld to line %ld, have 52 bytes before their line end, one short of 53 (as "
+                      "26 full-width characters are): each moves every later cell 1 more to the left; "
+                      "console-rpg-check --fix gives each a space before its line end"),
+                   causes.short_lines, causes.first_short_line, causes.last_short_line));
+    }
+    if (causes.ambiguous > 0) {
+        add(causes.first_ambiguous,
+            Format(Tr("%s: one column wide in some terminals (xterm without -cjk_width, tmux and GNU screen by "
+                      "default), leaving a gap beside each; such characters in the map: %ld, the first here; %s or "
+                      "kanji are two columns everywhere"),
+                   causes.ambiguous_kinds.c_str(), causes.ambiguous, Wide_Everywhere));
+    }
+}
+
 }  // namespace
+
+Map_Causes Causes_In(std::string_view map) {
+    constexpr size_t Most_Kinds_Named = 4;
+    Map_Causes causes;
+    Position at;
+    size_t line_start = 0;
+    for (size_t i = 0; i < map.size() && at.line <= Field_Rows;) {
+        const auto byte = static_cast<uint8_t>(map[i]);
+        if (byte == '\n') {
+            const size_t end = i > line_start && map[i - 1] == '\r' ? i - 1 : i;  // text mode drops the CR
+            if (end - line_start == static_cast<size_t>(Line_Bytes - 1)) {
+                if (causes.short_lines++ == 0) {
+                    causes.first_short_line = at.line;
+                    causes.first_short = {at.line, static_cast<long>(end - line_start) + 1};
+                }
+                causes.last_short_line = at.line;
+            }
+            ++at.line;
+            at.column = 1;
+            line_start = ++i;
+            continue;
+        }
+        const bool pair = platform::Is_Cp932_Lead(byte) && i + 1 < map.size() &&
+                          platform::Is_Cp932_Trail(static_cast<uint8_t>(map[i + 1]));
+        if (!pair) {
+            ++i;
+            ++at.column;
+            continue;
+        }
+        const auto trail = static_cast<uint8_t>(map[i + 1]);
+        if (byte == 0x81 && trail == 0x40 && causes.full_width_spaces++ == 0) causes.first_space = at;
+        if (Is_Ambiguous_Width(byte, trail)) {
+            if (causes.ambiguous++ == 0) causes.first_ambiguous = at;
+            const std::string_view kind = map.substr(i, 2);
+            std::string_view kinds = causes.ambiguous_kinds;
+            bool named = false;
+            for (size_t k = 0; k < kinds.size(); k += 3) named = named || kinds.substr(k, 2) == kind;
+            if (!named && kinds.size() < 3 * Most_Kinds_Named) {
+                if (!kinds.empty()) causes.ambiguous_kinds += ' ';
+                causes.ambiguous_kinds += kind;
+            }
+        }
+        i += 2;
+        at.column += 2;
+    }
+    return causes;
+}
 
 bool Check_Map_File(Findings& findings, Map_Reading& map) {
     Text_File text;
@@ -322,20 +410,36 @@ bool Check_Map_File(Findings& findings, Map_Reading& map) {
     Place_Cells(map);
     const Text_Encoding encoding = Encoding_Of(bytes);
     map.garbled = encoding.bom || encoding.utf8_at != std::string_view::npos;
+    // What the author meant is found in the map as it will be in code page 932.
+    std::string meant = bytes;
+    bool decoded = false;
     if (encoding.utf8_at != std::string_view::npos) {
         map.garbled_at = Position_Of(bytes, static_cast<long>(encoding.utf8_at));
-        findings.Add(Field_Map_File, map.garbled_at, Severity::Warning, Utf8_Message(encoding));
+        if (findings.unicode != nullptr) {
+            map.garbled_at = Screen_Position(findings.Path(Field_Map_File), map.garbled_at, *findings.unicode);
+            meant = Cp932_From_Utf8(std::string_view(bytes).substr(encoding.bom ? Utf8_Bom.size() : 0),
+                                    *findings.unicode).bytes;
+            decoded = true;
+        }
+        findings.utf8_files.push_back({Field_Map_File, map.garbled_at, encoding.bom, findings.list.size()});
     } else if (encoding.bom) {
         findings.Add(Field_Map_File, Position{}, Severity::Warning,
                      std::string(Bom_Named) +
                          ": the game reads its 3 bytes as the first cells, and every later cell moves 3 to the right;"
                          " save the map without it");
     }
-    // What follows from an encoding is not told cell by cell: only counted,
-    // once the field has been looked at too (see Check_Field).
-    Findings told{findings.folder, {}};
-    Findings& into = map.garbled ? told : findings;
-    Report_Line_Lengths(into, map);
+    Map_Causes causes;
+    if (!map.garbled || decoded) causes = Causes_In(meant);
+    Report_Causes(findings, causes, decoded);
+    map.fixable = causes.full_width_spaces > 0 || causes.short_lines > 0;
+    if (!map.garbled && map.fixable) {
+        map.garbled_at = causes.full_width_spaces > 0 ? causes.first_space : causes.first_short;
+    }
+    // What follows from an encoding or from those causes is not told cell by
+    // cell: only counted, once the field has been looked at too (see Check_Field).
+    Findings told{findings.folder, {}, findings.unicode, {}};
+    Findings& into = map.garbled || map.fixable ? told : findings;
+    Report_Line_Lengths(map.garbled ? told : findings, map, causes.short_lines > 0);
     Report_Placeholders(into, map);
     Report_Size(into, map, ended_at_ctrl_z, rest);
     map.left_out = Warnings_In(told);
@@ -373,8 +477,8 @@ void Check_Field(Findings& all, const Map_Reading& map, const Hero_Status_Info* 
                  Field_Walk& walk) {
     // A map in another encoding makes a field of noise: what it would show
     // is counted with what the map's reading showed, in one note.
-    Findings told{all.folder, {}};
-    Findings& findings = map.garbled ? told : all;
+    Findings told{all.folder, {}, all.unicode, {}};
+    Findings& findings = map.garbled || map.fixable ? told : all;
     for (const int column : {int{Pawn_Start_X}, Pawn_Start_X + 1}) {
         if (!Blocks(column, Pawn_Start_Y)) continue;
         findings.Add(Field_Map_File, Cell_At(map, column, Pawn_Start_Y), Severity::Warning,
@@ -389,10 +493,11 @@ void Check_Field(Findings& all, const Map_Reading& map, const Hero_Status_Info* 
     }
     Report_Walls_Walked_Through(findings, map, walk, hero != nullptr, hero != nullptr && Odd_Start(*hero));
     const long left_out = map.left_out + Warnings_In(told);
-    if (map.garbled && left_out > 0) {
+    if ((map.garbled || map.fixable) && left_out > 0) {
         all.Add(Field_Map_File, map.garbled_at, Severity::Note,
-                Count_Of(left_out, "more warning") + " on this field " + (left_out == 1 ? "follows" : "follow") + " from that and " + Is_Are(left_out) +
-                    " left out: convert the map and check it again");
+                Format(Tr("warnings on this field left out as they follow from that: %ld; console-rpg-check --fix "
+                          "mends the map, then check it again"),
+                       left_out));
     }
 }
 

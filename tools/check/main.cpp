@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "report.h"
 #include "tr.h"
+#include "unicode_cp932.h"
 
 namespace {
 
@@ -125,19 +126,20 @@ int main(int argc, char** argv) {
     if (!options.folder.empty() && !std::filesystem::is_directory(options.folder, error)) {
         return Fail(Fill(said(Tr("%s: not a folder")), {Path_Shown(options.folder, terminal->charset)}));
     }
+    const auto utf8 = std::make_unique<platform::Glyph_Table>();
+    platform::Load_Utf8_Glyphs(*utf8);
+    const Unicode_To_Cp932 unicode = Unicode_Table_From(*utf8);
     std::string report;
     if (options.json) {  // UTF-8 whatever the locale
-        const auto utf8 = std::make_unique<platform::Glyph_Table>();
-        platform::Load_Utf8_Glyphs(*utf8);
         // The messages in English, which tools may match, and again in the
         // user's language for people (the page shows those).
         const bool translates = Tr_Translates();
         Tr_Use_English(true);
-        const Check_Result result = Check_Data(options.folder);
+        const Check_Result result = Check_Data(options.folder, &unicode);
         Tr_Use_English(false);
         std::vector<std::string> translated;
         if (translates) {
-            for (const Finding& finding : Check_Data(options.folder).findings.list) {
+            for (const Finding& finding : Check_Data(options.folder, &unicode).findings.list) {
                 translated.push_back(finding.message);
             }
         }
@@ -145,7 +147,7 @@ int main(int argc, char** argv) {
         if (!platform::Write_Output(report) || std::fflush(stdout) != 0) return Fail(said(Tr("cannot write the report")));
         return Exit_Status(result.findings.list);
     }
-    const Check_Result result = Check_Data(options.folder);
+    const Check_Result result = Check_Data(options.folder, &unicode);
     report = Text_Report(result, *terminal, options.map);
     if (!platform::Write_Output(report) || std::fflush(stdout) != 0) return Fail(said(Tr("cannot write the report")));
     return Exit_Status(result.findings.list);

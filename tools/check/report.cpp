@@ -32,7 +32,7 @@ std::string Summary(const std::vector<Finding>& findings) {
 constexpr std::string_view Wide_Hero_Glyph = "\x81\x97";  // ＠ in code page 932
 
 std::vector<std::string> Map_Lines(const Check_Result& result, std::string_view hero_glyph) {
-    const std::string pawn = Made_Safe(Text_Of(monsters[Pawn].glyph));
+    const std::string pawn = Made_Safe(Text_Of(result.monsters_shown[Pawn].glyph));
     std::string legend;
     if (!result.hero_read) {
         legend = Fill(Tr("the field as the game draws it: %s the pawn"), {pawn});
@@ -47,7 +47,7 @@ std::vector<std::string> Map_Lines(const Check_Result& result, std::string_view 
     }
     std::vector<std::string> lines = {legend};
     for (const std::string& row :
-         Drawn_Field(result.hero_read ? &hero : nullptr, monsters[Pawn], result.walk.hero, hero_glyph)) {
+         Drawn_Field(result.hero_read ? &hero : nullptr, result.monsters_shown[Pawn], result.walk.hero, hero_glyph)) {
         lines.push_back(row);
     }
     return lines;
@@ -56,8 +56,8 @@ std::vector<std::string> Map_Lines(const Check_Result& result, std::string_view 
 // The offending line under an error or a warning, with a caret under its
 // column, as compilers show it. Made safe, each byte that is no character
 // shows as one '?', so the caret's column holds.
-std::string Shown_Excerpt(const Finding& finding, const platform::Glyph_Table& output) {
-    const Excerpt excerpt = Excerpt_Of(finding.file, finding.at);
+std::string Shown_Excerpt(const Finding& finding, const platform::Glyph_Table& output, const Unicode_To_Cp932* unicode) {
+    const Excerpt excerpt = Excerpt_Of(finding.file, finding.at, finding.utf8 ? unicode : nullptr);
     if (excerpt.text.empty()) return {};
     const std::string number = std::to_string(finding.at.line);
     const std::string gutter(number.size() + 1, ' ');
@@ -137,12 +137,13 @@ std::string Text_Report(const Check_Result& result, const platform::Glyph_Table&
         text += place(f.file, f.at) + ": " + Severity_Name(f.severity) + ": " + Shown(f.message, output);
         if (!f.also_file.empty()) text += " (" + place(f.also_file, f.also_at) + ")";
         text += "\n";
-        if (f.severity != Severity::Note) text += Shown_Excerpt(f, output);
+        if (f.severity != Severity::Note) text += Shown_Excerpt(f, output, result.findings.unicode);
     }
     line(Summary(result.findings.list));
     line("");
     if (result.statuses_read) {
-        for (const std::string& sheet_line : Sheet_Lines(Sheet_For(hero, monsters, skills), hero, monsters, skills)) {
+        for (const std::string& sheet_line : Sheet_Lines(Sheet_For(hero, monsters, skills), result.hero_shown, result.monsters_shown,
+                                                          result.skills_shown)) {
             line(sheet_line);
         }
     } else {

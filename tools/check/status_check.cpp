@@ -14,6 +14,8 @@
 #include "cp932_text.h"
 #include "data/status_files.h"
 #include "data/text_reader.h"
+#include "tr.h"
+#include "unicode_cp932.h"
 
 namespace {
 
@@ -281,6 +283,11 @@ void Report_Text(const Report& report, const Value_Note& note, const Field_Info&
         report.Add(note.start, Severity::Warning,
                    "the glyph " + Quoted(kept) +
                        " is not one full-width character, two bytes of code page 932 as wide as the hero");
+    } else if (Is_Ambiguous_Width(static_cast<uint8_t>(kept[0]), static_cast<uint8_t>(kept[1]))) {
+        report.Add(note.start, Severity::Warning,
+                   Format(Tr("the glyph %s is one column wide in some terminals (xterm without -cjk_width, tmux and "
+                             "GNU screen by default), leaving a gap beside it: %s or a kanji are two columns everywhere"),
+                          Quoted(kept).c_str(), Wide_Everywhere));
     }
 }
 
@@ -392,7 +399,9 @@ void Report_Past_Record(const Report& report) {
 void Report_Encoding(const Report& report) {
     const Text_Encoding encoding = Encoding_Of(report.reading.bytes);
     if (encoding.utf8_at != std::string_view::npos) {
-        report.Add(static_cast<long>(encoding.utf8_at), Severity::Warning, Utf8_Message(encoding));
+        report.findings.utf8_files.push_back(
+            {std::string(report.name), Position_At(report.reading, static_cast<long>(encoding.utf8_at)), encoding.bom,
+             report.findings.list.size()});
         return;
     }
     if (!encoding.bom) return;
@@ -432,7 +441,18 @@ bool Check_File(Findings& findings, std::string_view name, Record& record, Reade
     const size_t first = findings.list.size();
     const Record_View view{reinterpret_cast<const std::byte*>(&record), fields};
     const Text_Encoding encoding = Encoding_Of(reading.bytes);
-    Report_Reading({findings, name, view, reading, encoding.utf8_at != std::string_view::npos, encoding.bom});
+    const bool utf8 = encoding.utf8_at != std::string_view::npos;
+    Report_Reading({findings, name, view, reading, utf8, encoding.bom});
+    if (utf8 && findings.unicode != nullptr) {
+        // Told as the author sees the file: its lines decoded, its columns the screen's.
+        const std::string path = findings.Path(name);
+        for (size_t i = first; i < findings.list.size(); ++i) {
+            findings.list[i].utf8 = true;
+            findings.list[i].at = Screen_Position(path, findings.list[i].at, *findings.unicode);
+        }
+        Findings::Utf8_File& told = findings.utf8_files.back();
+        told.at = Screen_Position(path, told.at, *findings.unicode);
+    }
     // In the order of the file, as a compiler reports.
     std::stable_sort(findings.list.begin() + static_cast<std::ptrdiff_t>(first), findings.list.end(),
                      [](const Finding& a, const Finding& b) {
@@ -468,12 +488,6 @@ Text_Encoding Encoding_Of(std::string_view bytes) {
     return encoding;
 }
 
-std::string Utf8_Message(const Text_Encoding& encoding) {
-    return std::string("this file looks like UTF-8, but the game reads code page 932 (Shift-JIS): ") +
-           (encoding.bom ? "remove the UTF-8 byte-order mark at its start, then " : "") +
-           "convert it with iconv -f UTF-8 -t CP932";
-}
-
 bool Check_Hero_File(Findings& findings, Hero_Status_Info& hero, Position& start_at) {
     Reading reading;
     if (!Check_File(findings, Hero_File_Name, hero, Read_Hero_Status, Hero_Fields, reading)) return false;
@@ -485,6 +499,9 @@ bool Check_Hero_File(Findings& findings, Hero_Status_Info& hero, Position& start
         if (note.field == &hero.x) break;
     }
     start_at = Position_At(reading, offset);
+    if (findings.unicode != nullptr && !findings.utf8_files.empty() && findings.utf8_files.back().name == Hero_File_Name) {
+        start_at = Screen_Position(findings.Path(Hero_File_Name), start_at, *findings.unicode);
+    }
     return true;
 }
 

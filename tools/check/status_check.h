@@ -35,6 +35,3 @@ struct Text_Encoding {
     size_t utf8_at = std::string_view::npos;
 };
 Text_Encoding Encoding_Of(std::string_view bytes);
-
-// The finding on a file that looks like UTF-8, with the command that converts it.
-std::string Utf8_Message(const Text_Encoding& encoding);
