@@ -376,7 +376,7 @@ const Finding_Case Finding_Cases[] = {
      "Pawn_Status_Info.txt:1:8: warning: the glyph '歩歩' (4 bytes) is cut to fit its 3: the game keeps '歩'", 1},
     {"test.txt", Map_With_Line(-1, "").substr(0, 1025),
      "test.txt:19:54: warning: the map ends after 1025 of the 1026 bytes the game reads: the last 1 cell, from x 53, y "
-     "18 on, block and show as ?",
+     "18 on, blocks and shows as ?",
      1},
     {"test.txt", Map_With_Line(-1, "") + "x",
      "test.txt:20:1: warning: the game reads the map's first 1026 bytes only: the 1 byte from here on is never read", 1},

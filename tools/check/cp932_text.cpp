@@ -105,11 +105,6 @@ size_t Non_Character_Length(std::string_view bytes, size_t at) {
     return pair ? 2 : 1;
 }
 
-std::string Non_Character(std::string_view bytes, size_t at) {
-    if (Non_Character_Length(bytes, at) == 1) return "byte " + Hex_Byte(static_cast<uint8_t>(bytes[at]));
-    return "bytes " + Hex_Byte(static_cast<uint8_t>(bytes[at])) + " " + Hex_Byte(static_cast<uint8_t>(bytes[at + 1]));
-}
-
 std::string Shown(std::string_view safe_text, const platform::Glyph_Table& output, bool json) {
     const std::vector<platform::Cell_Code> codes = Layout(safe_text, output);
     std::string shown;

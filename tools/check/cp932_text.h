@@ -30,9 +30,8 @@ size_t First_Non_Character(std::string_view bytes);
 
 // The bytes at `at`, which First_Non_Character found: a pair of a lead and
 // a trail byte that code page 932 leaves unassigned counts as one, drawn as
-// ??; any other such byte stands alone. "byte 0x1B", "bytes 0x85 0x40".
+// ??; any other such byte stands alone.
 size_t Non_Character_Length(std::string_view bytes, size_t at);
-std::string Non_Character(std::string_view bytes, size_t at);
 
 // Safe code page 932 text in the character set `output` converts into. For
 // JSON, quotes and backslashes are escaped, character by character, so that

@@ -23,9 +23,19 @@ constexpr long Most_Bytes_Looked_At = 64L * 1024;
 
 int32_t Cell(int index) { return Field_Map[index / Field_Columns][index % Field_Columns]; }
 
-std::string At(int x, int y) { return "x " + std::to_string(x) + ", y " + std::to_string(y); }
+// TRANSLATORS: a place on the field, as the hero file gives the start.
+std::string At(int x, int y) { return Format(Tr("x %d, y %d"), x, y); }
 
-std::string Cells(long count) { return std::to_string(count) + (count == 1 ? " cell" : " cells"); }
+// Two clauses of one sentence.
+std::string Joined(const std::string& first, const std::string& second) {
+    // TRANSLATORS: joins two clauses of one message.
+    return Format(Tr("%s; %s"), first.c_str(), second.c_str());
+}
+
+// "the 3 bytes after it are never read"
+std::string Never_Read_After(long bytes) {
+    return Format(Tr_Plural("the %ld byte after it is never read", "the %ld bytes after it are never read", bytes), bytes);
+}
 
 // The byte a cell is drawn from.
 uint8_t Drawn_Byte(int32_t cell) {
@@ -81,18 +91,32 @@ void Report_Size(Findings& findings, const Map_Reading& map, bool ended_at_ctrl_
     const char* name = Field_Map_File;
     if (map.cells_read < Field_Cells) {
         const int r = map.cells_read;
-        findings.Add(name, map.cell_at[r], Severity::Warning,
-                     std::string(ended_at_ctrl_z ? "a Ctrl+Z ends the map" : "the map ends") + " after " +
-                         std::to_string(r) + " of the 1026 bytes the game reads: the last " +
-                         Cells(Field_Cells - r) + ", from " + At(r % Field_Columns, r / Field_Columns) +
-                         " on, block and show as ?" +
-                         (rest.unread_bytes > 0 ? "; the " + Count_Of(rest.unread_bytes, "byte") + " after it " +
-                                                      Is_Are(rest.unread_bytes) + " never read"
-                                                : ""));
+        const long cells = Field_Cells - r;
+        const std::string from = At(r % Field_Columns, r / Field_Columns);
+        std::string message =
+            ended_at_ctrl_z
+                ? Format(Tr_Plural("a Ctrl+Z ends the map after %d of the 1026 bytes the game reads: the last %ld cell, "
+                                   "from %s on, blocks and shows as ?",
+                                   "a Ctrl+Z ends the map after %d of the 1026 bytes the game reads: the last %ld "
+                                   "cells, from %s on, block and show as ?",
+                                   cells),
+                         r, cells, from.c_str())
+                : Format(Tr_Plural("the map ends after %d of the 1026 bytes the game reads: the last %ld cell, from %s "
+                                   "on, blocks and shows as ?",
+                                   "the map ends after %d of the 1026 bytes the game reads: the last %ld cells, from "
+                                   "%s on, block and show as ?",
+                                   cells),
+                         r, cells, from.c_str());
+        if (rest.unread_bytes > 0) message = Joined(message, Never_Read_After(rest.unread_bytes));
+        findings.Add(name, map.cell_at[r], Severity::Warning, message);
     } else if (rest.anything_else) {
         findings.Add(name, map.cell_at[Field_Cells], Severity::Warning,
-                     "the game reads the map's first 1026 bytes only: the " + Count_Of(rest.unread_bytes, "byte") +
-                         " from here on " + Is_Are(rest.unread_bytes) + " never read");
+                     Format(Tr_Plural("the game reads the map's first 1026 bytes only: the %ld byte from here on is "
+                                      "never read",
+                                      "the game reads the map's first 1026 bytes only: the %ld bytes from here on are "
+                                      "never read",
+                                      rest.unread_bytes),
+                            rest.unread_bytes));
     }
 }
 
@@ -111,12 +135,18 @@ void Report_Line_Lengths(Findings& findings, const Map_Reading& map, bool short_
         }
         const long moved = length - Line_Bytes;
         shift += moved;
-        const auto side = [](long by) {
-            return std::to_string(by < 0 ? -by : by) + (by < 0 ? " to the left" : " to the right");
-        };
-        std::string message = "line " + std::to_string(map.cell_at[i].line) + " has " + std::to_string(length) +
-                              " bytes before its line feed, not 53: every later cell moves " + side(moved);
-        if (shift != moved) message += shift == 0 ? " (back in place)" : " (" + side(shift) + " in all)";
+        const long line = map.cell_at[i].line;
+        std::string message =
+            moved < 0 ? Format(Tr("line %ld has %d bytes before its line feed, not 53: every later cell moves %ld to the left"),
+                               line, length, -moved)
+                      : Format(Tr("line %ld has %d bytes before its line feed, not 53: every later cell moves %ld to the right"),
+                               line, length, moved);
+        if (shift == 0 && shift != moved) {
+            message = Format(Tr("%s (back in place)"), message.c_str());
+        } else if (shift != moved) {
+            message = shift < 0 ? Format(Tr("%s (%ld to the left in all)"), message.c_str(), -shift)
+                                : Format(Tr("%s (%ld to the right in all)"), message.c_str(), shift);
+        }
         findings.Add(Field_Map_File, map.cell_at[i], Severity::Warning, message);
     }
 }
@@ -124,15 +154,16 @@ void Report_Line_Lengths(Findings& findings, const Map_Reading& map, bool short_
 // `pair`: the byte and the next are a lead and a trail byte with no
 // character between them.
 std::string Why_Placeholder(uint8_t byte, uint8_t next, bool pair) {
+    const std::string hex = Hex_Byte(byte);
     if (pair) {
-        return "bytes " + Hex_Byte(byte) + " " + Hex_Byte(next) +
-               " are no character of code page 932: a wall drawn as ??";
+        return Format(Tr("bytes %s %s are no character of code page 932: a wall drawn as ??"), hex.c_str(),
+                      Hex_Byte(next).c_str());
     }
-    if (byte < 0x20 || byte == 0x7F) return "control byte " + Hex_Byte(byte) + " is a wall drawn as ?";
+    if (byte < 0x20 || byte == 0x7F) return Format(Tr("control byte %s is a wall drawn as ?"), hex.c_str());
     if (platform::Is_Cp932_Lead(byte)) {
-        return "byte " + Hex_Byte(byte) + " starts a full-width character that has no second byte: a wall drawn as ?";
+        return Format(Tr("byte %s starts a full-width character that has no second byte: a wall drawn as ?"), hex.c_str());
     }
-    return "byte " + Hex_Byte(byte) + " is no character of code page 932: a wall drawn as ?";
+    return Format(Tr("byte %s is no character of code page 932: a wall drawn as ?"), hex.c_str());
 }
 
 // A line of the map too short or too long splits a full-width character
@@ -146,11 +177,15 @@ struct Split_Rows {
 
 void Report_Splits(Findings& findings, const Map_Reading& map, const Split_Rows& split) {
     if (split.first_cell < 0) return;
-    std::string rows = "row " + std::to_string(split.first_row);
-    if (split.last_row > split.first_row) rows = "rows " + std::to_string(split.first_row) + " to " + std::to_string(split.last_row);
-    findings.Add(Field_Map_File, map.cell_at[split.first_cell], Severity::Warning,
-                 "a full-width character is split across the end of " + rows +
-                     ": its first byte is drawn as ? and its second starts the next row");
+    const std::string message =
+        split.last_row > split.first_row
+            ? Format(Tr("a full-width character is split across the end of rows %d to %d: its first byte is drawn as ? "
+                        "and its second starts the next row"),
+                     split.first_row, split.last_row)
+            : Format(Tr("a full-width character is split across the end of row %d: its first byte is drawn as ? and "
+                        "its second starts the next row"),
+                     split.first_row);
+    findings.Add(Field_Map_File, map.cell_at[split.first_cell], Severity::Warning, message);
 }
 
 // Bytes the game draws as '?': one finding a line of the file, at the first.
@@ -198,7 +233,10 @@ void Report_Placeholders(Findings& findings, const Map_Reading& map) {
     for (const auto& [line, faults] : by_line) {
         const uint8_t next = faults.first + 1 < Field_Cells ? Drawn_Byte(Cell(faults.first + 1)) : 0;
         std::string message = Why_Placeholder(Drawn_Byte(Cell(faults.first)), next, faults.pair);
-        if (faults.count > 1) message += " (and " + std::to_string(faults.count - 1) + " more on this line)";
+        if (faults.count > 1) {
+            message = Format(Tr_Plural("%s (and %d more on this line)", "%s (and %d more on this line)", faults.count - 1),
+                             message.c_str(), faults.count - 1);
+        }
         findings.Add(Field_Map_File, map.cell_at[faults.first], Severity::Warning, message);
     }
 }
@@ -222,26 +260,29 @@ Position Cell_At(const Map_Reading& map, int x, int y) { return map.cell_at[y * 
 
 void Report_Hero_Start(Findings& findings, const Map_Reading& map, const Hero_Status_Info& hero, Position start_at) {
     const int x = hero.x, y = hero.y;
+    const std::string start = At(x, y);
     if (!Inside(x, y)) {
         findings.Add(Hero_File_Name, start_at, Severity::Warning,
-                     "the hero starts outside the field of 54 columns and 19 rows, at " + At(x, y) +
-                         ": every step from there is refused");
+                     Format(Tr("the hero starts outside the field of 54 columns and 19 rows, at %s: every step from "
+                               "there is refused"),
+                            start.c_str()));
         return;
     }
     if (x == Field_Columns - 1) {
         findings.Add(Hero_File_Name, start_at, Severity::Warning,
-                     "the hero starts at " + At(x, y) + ": its right half lies outside the field");
+                     Format(Tr("the hero starts at %s: its right half lies outside the field"), start.c_str()));
     } else if (Odd_Start(hero)) {
         findings.Add(Hero_File_Name, start_at, Severity::Warning,
-                     "the hero starts on an odd column, " + At(x, y) +
-                         ": every step left or right is two columns, so it stays on odd columns, half across the "
-                         "map's full-width walls, while the pawn and the map's full-width characters stand on even "
-                         "ones");
+                     Format(Tr("the hero starts on an odd column, %s: every step left or right is two columns, so it "
+                               "stays on odd columns, half across the map's full-width walls, while the pawn and the "
+                               "map's full-width characters stand on even ones"),
+                            start.c_str()));
     }
     for (const int column : {x, x + 1}) {
         if (!Blocks(column, y)) continue;
         const Position wall = Cell_At(map, column, y);
-        findings.Add(Hero_File_Name, start_at, Severity::Warning, "the hero starts on a wall at " + At(x, y));
+        findings.Add(Hero_File_Name, start_at, Severity::Warning,
+                     Format(Tr("the hero starts on a wall at %s"), start.c_str()));
         findings.list.back().also_file = findings.Path(Field_Map_File);
         findings.list.back().also_at = wall;
         return;
@@ -259,26 +300,31 @@ void Report_Reach(Findings& findings, const Map_Reading& map, const Hero_Status_
     if (!Inside(x, y)) return;
     const Position at = Cell_At(map, x, y);
     const bool on_wall = Start_On_Wall(hero);
+    const std::string start = At(x, y);
+    const char* where = start.c_str();
     if (walk.hero.count <= 1 && on_wall) {
-        findings.Add(Field_Map_File, at, Severity::Note, "so the hero cannot move from its start, " + At(x, y));
+        findings.Add(Field_Map_File, at, Severity::Note, Format(Tr("so the hero cannot move from its start, %s"), where));
     } else if (walk.hero.count <= 1) {
         findings.Add(Field_Map_File, at, Severity::Warning,
-                     "the hero cannot move from its start, " + At(x, y) + ": every step is blocked");
+                     Format(Tr("the hero cannot move from its start, %s: every step is blocked"), where));
     } else {
         findings.Add(Field_Map_File, at, Severity::Note,
-                     "from its start, " + At(x, y) + ", the hero can reach " + std::to_string(walk.hero.count) +
-                         " places");
+                     Format(Tr_Plural("from its start, %s, the hero can reach %ld place",
+                                      "from its start, %s, the hero can reach %ld places", walk.hero.count),
+                            where, static_cast<long>(walk.hero.count)));
     }
     const Position pawn_at = Cell_At(map, Pawn_Start_X, Pawn_Start_Y);
     if (walk.pawn.reached[y][x]) {
-        findings.Add(Field_Map_File, pawn_at, Severity::Note, "the pawn can reach the hero's start, " + At(x, y));
+        findings.Add(Field_Map_File, pawn_at, Severity::Note, Format(Tr("the pawn can reach the hero's start, %s"), where));
     } else if (on_wall) {
-        findings.Add(Field_Map_File, pawn_at, Severity::Note, "so the pawn cannot reach the hero's start, " + At(x, y));
+        findings.Add(Field_Map_File, pawn_at, Severity::Note,
+                     Format(Tr("so the pawn cannot reach the hero's start, %s"), where));
     } else if (Odd_Start(hero)) {
         findings.Add(Field_Map_File, pawn_at, Severity::Note,
-                     "so the pawn, which stays on even columns, cannot reach the hero's start, " + At(x, y));
+                     Format(Tr("so the pawn, which stays on even columns, cannot reach the hero's start, %s"), where));
     } else {
-        findings.Add(Field_Map_File, pawn_at, Severity::Warning, "the pawn cannot reach the hero's start, " + At(x, y));
+        findings.Add(Field_Map_File, pawn_at, Severity::Warning,
+                     Format(Tr("the pawn cannot reach the hero's start, %s"), where));
     }
 }
 
@@ -300,16 +346,24 @@ void Report_Walls_Walked_Through(Findings& findings, const Map_Reading& map, con
                 if (folded++ == 0) first_folded = Cell_At(map, x + 1, y);
                 continue;
             }
-            const char* who = hero && pawn ? "the hero and the pawn walk" : hero ? "the hero walks" : "the pawn walks";
-            findings.Add(Field_Map_File, Cell_At(map, x + 1, y), Severity::Warning,
-                         std::string(who) +
-                             " through this wall: a step up or down tests only the left cell of the two it moves into");
+            const char* message =
+                hero && pawn ? Tr("the hero and the pawn walk through this wall: a step up or down tests only the left "
+                                  "cell of the two it moves into")
+                : hero       ? Tr("the hero walks through this wall: a step up or down tests only the left cell of the "
+                                  "two it moves into")
+                             : Tr("the pawn walks through this wall: a step up or down tests only the left cell of the "
+                                  "two it moves into");
+            findings.Add(Field_Map_File, Cell_At(map, x + 1, y), Severity::Warning, message);
         }
     }
     if (folded > 0) {
         findings.Add(Field_Map_File, first_folded, Severity::Note,
-                     "so the hero walks through " + Count_Of(folded, "wall") +
-                         ", the first here: a step up or down tests only the left cell of the two it moves into");
+                     Format(Tr_Plural("so the hero walks through %ld wall, the first here: a step up or down tests "
+                                      "only the left cell of the two it moves into",
+                                      "so the hero walks through %ld walls, the first here: a step up or down tests "
+                                      "only the left cell of the two it moves into",
+                                      folded),
+                            folded));
     }
 }
 
@@ -424,9 +478,8 @@ bool Check_Map_File(Findings& findings, Map_Reading& map) {
         findings.utf8_files.push_back({Field_Map_File, map.garbled_at, encoding.bom, findings.list.size()});
     } else if (encoding.bom) {
         findings.Add(Field_Map_File, Position{}, Severity::Warning,
-                     std::string(Bom_Named) +
-                         ": the game reads its 3 bytes as the first cells, and every later cell moves 3 to the right;"
-                         " save the map without it");
+                     Tr("the file starts with a UTF-8 byte-order mark (0xEF 0xBB 0xBF): the game reads its 3 bytes "
+                        "as the first cells, and every later cell moves 3 to the right; save the map without it"));
     }
     Map_Causes causes;
     if (!map.garbled || decoded) causes = Causes_In(meant);
@@ -482,7 +535,7 @@ void Check_Field(Findings& all, const Map_Reading& map, const Hero_Status_Info* 
     for (const int column : {int{Pawn_Start_X}, Pawn_Start_X + 1}) {
         if (!Blocks(column, Pawn_Start_Y)) continue;
         findings.Add(Field_Map_File, Cell_At(map, column, Pawn_Start_Y), Severity::Warning,
-                     "the pawn's fixed start, " + At(Pawn_Start_X, Pawn_Start_Y) + ", is on a wall");
+                     Format(Tr("the pawn's fixed start, %s, is on a wall"), At(Pawn_Start_X, Pawn_Start_Y).c_str()));
         break;
     }
     walk.pawn = Reach_From(Pawn_Start_X, Pawn_Start_Y);

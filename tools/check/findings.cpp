@@ -71,12 +71,6 @@ std::string Format(const char* text, ...) {
     return formatted;
 }
 
-std::string Count_Of(long count, std::string_view noun) {
-    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
-}
-
-const char* Is_Are(long count) { return count == 1 ? "is" : "are"; }
-
 namespace {
 
 // An excerpt shows this many columns at most, and starts this far before the

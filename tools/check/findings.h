@@ -86,10 +86,6 @@ const Token_Look* Look_At(const std::vector<Token_Look>& looks, long offset);
 // Where `offset` stands, when it is a looked-at token's start or lies in its
 // head (a token holds no line feed). False when no look reaches it.
 bool Position_In_Looks(const std::vector<Token_Look>& looks, long offset, Position& at);
-// "1 byte", "2 bytes": a count and its noun, plural where it must be.
-std::string Count_Of(long count, std::string_view noun);
-// "is" for one, "are" for any other count.
-const char* Is_Are(long count);
 
 // The line a finding stands on, cut round its column to show under it: the
 // file's bytes (code page 932, not yet made safe) and, 0-based, the screen
