@@ -9,6 +9,7 @@
 #include "data/records.h"
 #include "rules_sheet.h"
 #include "shell/console.h"
+#include "tr.h"
 
 namespace {
 
@@ -116,20 +117,57 @@ std::string Json_Sheet(const platform::Glyph_Table& output) {
     return out;
 }
 
-}  // namespace
-
-std::string Text_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map) {
+// Each finding as FILE:LINE:COLUMN: severity: message, with the offending
+// line under an error or a warning.
+std::string Findings_Text(const Findings& findings, const platform::Glyph_Table& output) {
     std::string text;
-    const auto line = [&](std::string_view safe) { text += Shown(safe, output) + "\n"; };
     const auto place = [&](const std::string& file, Position at) {
         return Path_Shown(file, output.charset) + ":" + std::to_string(at.line) + ":" + std::to_string(at.column);
     };
-    for (const Finding& f : result.findings.list) {
+    for (const Finding& f : findings.list) {
         text += place(f.file, f.at) + ": " + Severity_Name(f.severity) + ": " + Shown(f.message, output);
         if (!f.also_file.empty()) text += " (" + place(f.also_file, f.also_at) + ")";
         text += "\n";
-        if (f.severity != Severity::Note) text += Shown_Excerpt(f, output, result.findings.unicode);
+        if (f.severity != Severity::Note) text += Shown_Excerpt(f, output, findings.unicode);
     }
+    return text;
+}
+
+// A message whose one %s is a path: the path in the user's own bytes, the
+// rest code page 932, each shown as it must be.
+std::string With_Path(const char* message, const std::string& path, const platform::Glyph_Table& output) {
+    const std::string_view text = message;
+    const size_t at = text.find("%s");
+    if (at == std::string_view::npos) return Shown(text, output);
+    return Shown(text.substr(0, at), output) + Path_Shown(path, output.charset) + Shown(text.substr(at + 2), output);
+}
+
+}  // namespace
+
+std::string Fix_Report(const Fix_Result& fix, const platform::Glyph_Table& output, bool dry_run) {
+    std::string text = Shown(dry_run ? Tr("--fix --dry-run: what --fix would change, file by file; nothing is written")
+                                     : Tr("--fix: what it changed, file by file"),
+                             output) +
+                       "\n";
+    text += Findings_Text(fix.told, output);
+    std::string last;
+    if (fix.failed) {
+        last = fix.originals_in.empty() ? Shown(Tr("no file was written"), output)
+                                        : With_Path(Tr("the originals are kept in %s"), fix.originals_in, output);
+    } else if (fix.files_changed == 0) {
+        last = Shown(Tr("nothing to change: the files are as the game reads them"), output);
+    } else if (dry_run) {
+        last = Shown(Format(Tr("files --fix would change: %ld"), fix.files_changed), output);
+    } else {
+        last = With_Path(Format(Tr("files changed: %ld; the originals are kept in %%s"), fix.files_changed).c_str(),
+                         fix.originals_in, output);
+    }
+    return text + last + "\n";
+}
+
+std::string Text_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map) {
+    std::string text = Findings_Text(result.findings, output);
+    const auto line = [&](std::string_view safe) { text += Shown(safe, output) + "\n"; };
     line(Summary(result.findings.list));
     line("");
     if (result.statuses_read) {

@@ -10,7 +10,12 @@
 #include <string>
 
 #include "data_check.h"
+#include "data_fix.h"
 #include "platform/core/cp932_glyphs.h"
 
 std::string Text_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map);
 std::string Json_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map);
+
+// What --fix changed (or, in a dry run, would change), file by file, and
+// where the originals are kept.
+std::string Fix_Report(const Fix_Result& fix, const platform::Glyph_Table& output, bool dry_run);
