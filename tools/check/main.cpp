@@ -28,6 +28,8 @@ struct Options {
     bool map = false;
     bool help = false;
     bool version = false;
+    bool fix = false;
+    bool dry_run = false;
     bool folder_given = false;
     std::string folder;
     const char* error = nullptr;  // why the command line cannot be used, a template of
@@ -45,6 +47,10 @@ Options Parse(int argc, char** argv) {
             options.json = true;
         } else if (!options_ended && argument == "--map") {
             options.map = true;
+        } else if (!options_ended && argument == "--fix") {
+            options.fix = true;
+        } else if (!options_ended && argument == "--dry-run") {
+            options.dry_run = true;
         } else if (!options_ended && (argument == "--help" || argument == "-h")) {
             options.help = true;
         } else if (!options_ended && argument == "--version") {
@@ -58,6 +64,10 @@ Options Parse(int argc, char** argv) {
             options.folder = std::string(argument);
             options.folder_given = true;
         }
+    }
+    if (options.error == nullptr && options.dry_run && !options.fix) options.error = Tr("--dry-run goes with --fix");
+    if (options.error == nullptr && options.fix && options.json) {
+        options.error = Tr("--fix tells people, not tools: no --json with it");
     }
     return options;
 }
@@ -93,6 +103,7 @@ int main(int argc, char** argv) {
     // line is also shown alone under a wrong command line.
     const std::string usage = Tr(
         "usage: console-rpg-check [--json] [--map] [DIR]\n"
+        "       console-rpg-check --fix [--dry-run] [--map] [DIR]\n"
         "\n"
         "Reads the game's data in DIR (default: the working directory) as the game\n"
         "reads it: the twelve status files and the map test.txt. Prints what it\n"
@@ -100,6 +111,13 @@ int main(int argc, char** argv) {
         "(the column counts bytes), then a sheet of the battle rules worked out for\n"
         "the hero as loaded.\n"
         "\n"
+        "  --fix       mend what has one meaning only: files in UTF-8 into code page\n"
+        "              932 (without a byte-order mark); in the map, full-width spaces\n"
+        "              into two spaces and lines one byte short of 53 given a space.\n"
+        "              Prints what it changed, then the report on the result. The\n"
+        "              originals are kept in DIR/before-fix; nothing is written when\n"
+        "              a character has no code page 932 form\n"
+        "  --dry-run   with --fix: print what it would change, and write nothing\n"
         "  --map       also draw the field as the game would, with the hero's and\n"
         "              the pawn's starts and every place the hero can reach\n"
         "  --json      print the findings and the sheet as one JSON document, in\n"
@@ -130,6 +148,16 @@ int main(int argc, char** argv) {
     platform::Load_Utf8_Glyphs(*utf8);
     const Unicode_To_Cp932 unicode = Unicode_Table_From(*utf8);
     std::string report;
+    if (options.fix) {
+        const Fix_Result fix = Fix_Data(options.folder, unicode, !options.dry_run);
+        report = Fix_Report(fix, *terminal, options.dry_run);
+        // A dry run or a fix that stopped has no result to report on.
+        if (options.dry_run || fix.failed) {
+            if (!platform::Write_Output(report) || std::fflush(stdout) != 0) return Fail(said(Tr("cannot write the report")));
+            return fix.failed ? Usage_Status : 0;
+        }
+        report += "\n";
+    }
     if (options.json) {  // UTF-8 whatever the locale
         // The messages in English, which tools may match, and again in the
         // user's language for people (the page shows those).
@@ -143,12 +171,12 @@ int main(int argc, char** argv) {
                 translated.push_back(finding.message);
             }
         }
-        report = Json_Report(result, translated, *utf8, options.map);
+        report += Json_Report(result, translated, *utf8, options.map);
         if (!platform::Write_Output(report) || std::fflush(stdout) != 0) return Fail(said(Tr("cannot write the report")));
         return Exit_Status(result.findings.list);
     }
     const Check_Result result = Check_Data(options.folder, &unicode);
-    report = Text_Report(result, *terminal, options.map);
+    report += Text_Report(result, *terminal, options.map);
     if (!platform::Write_Output(report) || std::fflush(stdout) != 0) return Fail(said(Tr("cannot write the report")));
     return Exit_Status(result.findings.list);
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "data_check.h"
+#include "data_fix.h"
 #include "platform/core/cp932_glyphs.h"
 
 std::string Text_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map);
@@ -24,3 +25,7 @@ std::string Json_Report(const Check_Result& result, const std::vector<std::strin
 inline std::string Json_Report(const Check_Result& result, const platform::Glyph_Table& output, bool with_map) {
     return Json_Report(result, {}, output, with_map);
 }
+
+// What --fix changed (or, in a dry run, would change), file by file, and
+// where the originals are kept.
+std::string Fix_Report(const Fix_Result& fix, const platform::Glyph_Table& output, bool dry_run);
