@@ -19,7 +19,8 @@
 
 namespace {
 
-constexpr std::string_view Usage =
+std::string_view Usage() {
+    return Tr(
     "usage: console-rpg-check [--json] [--map] [DIR]\n"
     "       console-rpg-check --fix [--dry-run] [--map] [DIR]\n"
     "\n"
@@ -44,7 +45,8 @@ constexpr std::string_view Usage =
     "  --version   print the version and exit\n"
     "\n"
     "Exit status: 0 no error and no warning (notes are information), 1 warnings,\n"
-    "2 the game would not start (or the checker could not run).\n";
+    "2 the game would not start (or the checker could not run).\n");
+}
 
 constexpr int Usage_Status = 2;
 
@@ -80,9 +82,9 @@ Options Parse(int argc, char** argv) {
         } else if (!options_ended && argument == "--version") {
             options.version = true;
         } else if (!options_ended && argument.size() > 1 && argument[0] == '-') {
-            options.error = "unknown option " + std::string(argument);
+            options.error = Format(Tr("unknown option %s"), std::string(argument).c_str());
         } else if (options.folder_given) {
-            options.error = "more than one folder given";
+            options.error = Tr("more than one folder given");
         } else {
             options.folder = std::string(argument);
             options.folder_given = true;
@@ -107,19 +109,19 @@ int main(int argc, char** argv) {
     const auto terminal = std::make_unique<platform::Glyph_Table>();
     platform::Load_Output_Glyphs(*terminal);
     if (!options.error.empty()) {
-        return Fail(Path_Shown(options.error, terminal->charset) + "\n" + std::string(Usage.substr(0, Usage.find('\n'))));
+        return Fail(Path_Shown(options.error, terminal->charset) + "\n" + std::string(Usage().substr(0, Usage().find('\n'))));
     }
-    if (options.help) return platform::Write_Output(Usage) ? 0 : Usage_Status;
+    if (options.help) return platform::Write_Output(Usage()) ? 0 : Usage_Status;
     if (options.version) return platform::Write_Output("console-rpg-check " CONSOLE_RPG_VERSION "\n") ? 0 : Usage_Status;
 
     // An empty name would be the working directory, which is where a script
     // whose variable came out empty least means to look.
     if (options.folder_given && options.folder.empty()) {
-        return Fail("the folder name is empty (for the working directory, give .)");
+        return Fail(Tr("the folder name is empty (for the working directory, give .)"));
     }
     std::error_code error;
     if (!options.folder.empty() && !std::filesystem::is_directory(options.folder, error)) {
-        return Fail(Path_Shown(options.folder, terminal->charset) + ": not a folder");
+        return Fail(Path_Shown(Format(Tr("%s: not a folder"), options.folder.c_str()), terminal->charset));
     }
     const auto utf8 = std::make_unique<platform::Glyph_Table>();
     platform::Load_Utf8_Glyphs(*utf8);
@@ -130,7 +132,7 @@ int main(int argc, char** argv) {
         fixed = Fix_Report(fix, *terminal, options.dry_run);
         // A dry run or a fix that stopped has no result to report on.
         if (options.dry_run || fix.failed) {
-            if (!platform::Write_Output(fixed) || std::fflush(stdout) != 0) return Fail("cannot write the report");
+            if (!platform::Write_Output(fixed) || std::fflush(stdout) != 0) return Fail(Tr("cannot write the report"));
             return fix.failed ? Usage_Status : 0;
         }
         fixed += "\n";
@@ -142,6 +144,6 @@ int main(int argc, char** argv) {
     } else {
         report += Text_Report(result, *terminal, options.map);
     }
-    if (!platform::Write_Output(report) || std::fflush(stdout) != 0) return Fail("cannot write the report");
+    if (!platform::Write_Output(report) || std::fflush(stdout) != 0) return Fail(Tr("cannot write the report"));
     return Exit_Status(result.findings.list);
 }
