@@ -194,6 +194,7 @@ std::string New_Originals_Folder(const Findings& told) {
         const std::string name = count == 1 ? "before-fix" : "before-fix-" + std::to_string(count);
         std::string path = told.Path(name);
         std::error_code error;
+        if (std::filesystem::exists(std::filesystem::symlink_status(path, error))) continue;  // anything there is the author's
         if (std::filesystem::create_directory(path, error)) return path;
         if (error) return {};
     }
