@@ -58,8 +58,8 @@ struct Map_Mending {
     Position first_line;
 };
 
-// Full-width spaces into two half-width ones, and a space before the line
-// end of each of the 19 lines the game reads that is one byte short.
+// In the 19 lines the game reads, full-width spaces into two half-width
+// ones, and a space before the line end of each line one byte short.
 std::string Mend_Map(std::string_view map, Map_Mending& mended) {
     std::string out;
     Position at;
@@ -83,7 +83,7 @@ std::string Mend_Map(std::string_view map, Map_Mending& mended) {
         const bool pair = platform::Is_Cp932_Lead(byte) && i + 1 < map.size() &&
                           platform::Is_Cp932_Trail(static_cast<uint8_t>(map[i + 1]));
         const size_t length = pair ? 2 : 1;
-        if (pair && byte == 0x81 && static_cast<uint8_t>(map[i + 1]) == 0x40) {
+        if (pair && byte == 0x81 && static_cast<uint8_t>(map[i + 1]) == 0x40 && at.line <= Field_Rows) {
             if (mended.spaces++ == 0) mended.first_space = at;
             out += "  ";
         } else {
@@ -146,7 +146,7 @@ struct Fixer {
         if (file == nullptr) return;  // the check tells why
         std::string bytes;
         const bool whole = Read_Whole(file, bytes);
-        std::fclose(file);
+        (void)std::fclose(file);  // read only: nothing to lose
         if (!whole) {
             Error(name, Position{},
                   Format(Tr("larger than %ld bytes, more than any data file of the game: --fix writes no file"),
@@ -192,8 +192,9 @@ bool Write_Whole(const std::string& path, const std::string& bytes) {
 std::string New_Originals_Folder(const Findings& told) {
     for (int count = 1; count <= Most_Original_Folders; ++count) {
         const std::string name = count == 1 ? "before-fix" : "before-fix-" + std::to_string(count);
-        const std::string path = told.Path(name);
+        std::string path = told.Path(name);
         std::error_code error;
+        if (std::filesystem::exists(std::filesystem::symlink_status(path, error))) continue;  // anything there is the author's
         if (std::filesystem::create_directory(path, error)) return path;
         if (error) return {};
     }
