@@ -56,6 +56,8 @@ struct Map_Mending {
     Position first_space;
     long lines = 0;
     Position first_line;
+    bool last_line_ended = false;
+    Position last_line;
 };
 
 // In the 19 lines the game reads, full-width spaces into two half-width
@@ -91,6 +93,15 @@ std::string Mend_Map(std::string_view map, Map_Mending& mended) {
         }
         i += length;
         at.column += static_cast<long>(length);
+    }
+    // The 19th line ending the file unended, as some editors save it: ended
+    // as the file's other lines are.
+    const long last = static_cast<long>(out.size() - line_start);
+    if (at.line == Field_Rows && (last == Map_Line_Bytes - 1 || last == Map_Line_Bytes)) {
+        mended.last_line_ended = true;
+        mended.last_line = {at.line, last + 1};
+        if (last == Map_Line_Bytes - 1) out += ' ';
+        out += map.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
     }
     return out;
 }
@@ -166,6 +177,11 @@ struct Fixer {
             if (mended.lines > 0) {
                 Note(name, mended.first_line,
                      Format(Tr("lines of 52 bytes given a space before their line end: %ld"), mended.lines));
+            }
+            if (mended.last_line_ended) {
+                Note(name, mended.last_line,
+                     Tr("the last line the game reads given a line end (and a space before it where it was one byte "
+                        "short)"));
             }
         }
         if (fixed != bytes) fixes.push_back({std::string(name), bytes, fixed});
