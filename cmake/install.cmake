@@ -6,8 +6,11 @@
 # On Unix the layout is a game's: the command players type (the launcher in
 # tools/launcher) in games/, the game itself out of PATH under libexec/, the
 # checker in bin/, the sample data under share/games/, a manual page for each
-# program, and the README. On Windows everything sits in one folder, as the zip
-# unpacks it, for the game reads its data from the folder it is started in.
+# program, and the README. On Windows the programs and the sample data sit
+# together in one folder, game\, for the game reads its data from the folder
+# it is started in: a player starts it there, and an author copies the folder
+# to make data of their own, programs included. The README and the licence
+# stand beside the folder.
 
 set(CONSOLE_RPG_PROGRAMS console-rpg)
 if(TARGET console-rpg-check)
@@ -24,24 +27,39 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 if(WIN32)
-  install(TARGETS ${CONSOLE_RPG_PROGRAMS} RUNTIME DESTINATION .)
-  install(DIRECTORY game/ DESTINATION .)
+  install(TARGETS ${CONSOLE_RPG_PROGRAMS} RUNTIME DESTINATION game)
+  install(DIRECTORY game/ DESTINATION game)
   # What the Debian package says in its copyright file, the zip says here.
   install(FILES LICENSE DESTINATION .)
-  # Windows users read it in Notepad: ASCII only, every line ended CRLF (the
-  # checker's paragraph included, hence one conversion over the whole text).
-  set(CONSOLE_RPG_README_CHECKER "")
-  if(TARGET console-rpg-check)
-    file(READ doc/README-windows-checker.txt CONSOLE_RPG_README_CHECKER)
-    string(PREPEND CONSOLE_RPG_README_CHECKER "\n")
-  endif()
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-               doc/README-windows.txt.in doc/README-windows-checker.txt)
-  file(READ doc/README-windows.txt.in readme)
-  string(CONFIGURE "${readme}" readme @ONLY)
-  string(REPLACE "\n" "\r\n" readme "${readme}")
-  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/README.txt "${readme}")
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+  # Windows users read them in Notepad, every line ended CRLF (the checker's
+  # paragraph included, hence one conversion over the whole text): the English
+  # in ASCII only, the Japanese beside it in UTF-8 with a byte-order mark,
+  # which Notepad reads as UTF-8 in every version and whatever the system's
+  # code page.
+  string(ASCII 239 187 191 utf8_mark)
+  foreach(language en ja)
+    if(language STREQUAL en)
+      set(folder doc)
+      set(readme_name README.txt)
+      set(mark "")
+    else()
+      set(folder doc/${language})
+      set(readme_name README.${language}.txt)
+      set(mark "${utf8_mark}")
+    endif()
+    set(CONSOLE_RPG_README_CHECKER "")
+    if(TARGET console-rpg-check)
+      file(READ ${folder}/README-windows-checker.txt CONSOLE_RPG_README_CHECKER)
+      string(PREPEND CONSOLE_RPG_README_CHECKER "\n")
+    endif()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+                 ${folder}/README-windows.txt.in ${folder}/README-windows-checker.txt)
+    file(READ ${folder}/README-windows.txt.in readme)
+    string(CONFIGURE "${readme}" readme @ONLY)
+    string(REPLACE "\n" "\r\n" readme "${mark}${readme}")
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${readme_name} "${readme}")
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${readme_name} DESTINATION .)
+  endforeach()
   return()
 endif()
 
@@ -75,17 +93,26 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/lintian-overrides RENAME console-rpg
 # from there. Manual pages and the changelog are compressed as Debian wants
 # them: gzip -9 without a name or time stamp, so a rebuild gives the same bytes.
 set(CONSOLE_RPG_AT_INSTALL ${CMAKE_CURRENT_BINARY_DIR}/at-install)
+# The manual pages in other languages than English lie in doc/LANGUAGE/.
+set(CONSOLE_RPG_MANUAL_LANGUAGES ja)
 set(CONSOLE_RPG_COMPRESSED doc/console-rpg.6 packaging/changelog)
+foreach(language ${CONSOLE_RPG_MANUAL_LANGUAGES})
+  list(APPEND CONSOLE_RPG_COMPRESSED doc/${language}/console-rpg.6)
+endforeach()
 # The launcher names the checker to a player whose data is incomplete.
 set(CONSOLE_RPG_HAS_CHECKER no)
 if(TARGET console-rpg-check)
   set(CONSOLE_RPG_HAS_CHECKER yes)
   list(APPEND CONSOLE_RPG_COMPRESSED doc/console-rpg-check.1)
+  foreach(language ${CONSOLE_RPG_MANUAL_LANGUAGES})
+    list(APPEND CONSOLE_RPG_COMPRESSED doc/${language}/console-rpg-check.1)
+  endforeach()
 endif()
 install(CODE "
   get_filename_component(prefix \"\${CMAKE_INSTALL_PREFIX}\" ABSOLUTE)
   cmake_path(APPEND prefix \"${CONSOLE_RPG_PROGRAM_DIR}\" console-rpg OUTPUT_VARIABLE CONSOLE_RPG_INSTALLED_PROGRAM)
   cmake_path(APPEND prefix \"${CONSOLE_RPG_DATA_DIR}\" OUTPUT_VARIABLE CONSOLE_RPG_INSTALLED_DATA)
+  cmake_path(APPEND prefix \"${CMAKE_INSTALL_LOCALEDIR}\" OUTPUT_VARIABLE CONSOLE_RPG_INSTALLED_LOCALE)
   set(CONSOLE_RPG_INSTALLED_CHECKER \"\")
   if(\"${CONSOLE_RPG_HAS_CHECKER}\" STREQUAL \"yes\")
     cmake_path(APPEND prefix \"${CMAKE_INSTALL_BINDIR}\" console-rpg-check OUTPUT_VARIABLE CONSOLE_RPG_INSTALLED_CHECKER)
@@ -94,15 +121,29 @@ install(CODE "
   configure_file(\"${CMAKE_CURRENT_SOURCE_DIR}/tools/launcher/console-rpg.in\"
                  \"${CONSOLE_RPG_AT_INSTALL}/console-rpg\" @ONLY)
   foreach(file ${CONSOLE_RPG_COMPRESSED})
-    get_filename_component(name \"\${file}\" NAME)
-    configure_file(\"${CMAKE_CURRENT_SOURCE_DIR}/\${file}.in\" \"${CONSOLE_RPG_AT_INSTALL}/\${name}\" @ONLY)
-    execute_process(COMMAND gzip -9nf \"${CONSOLE_RPG_AT_INSTALL}/\${name}\" COMMAND_ERROR_IS_FATAL ANY)
+    cmake_path(GET file FILENAME name)
+    # doc/ja/console-rpg.6 becomes at-install/ja/console-rpg.6
+    cmake_path(GET file PARENT_PATH parent)
+    cmake_path(GET parent FILENAME language)
+    if(language STREQUAL \"doc\" OR language STREQUAL \"packaging\")
+      set(language \"\")
+    endif()
+    configure_file(\"${CMAKE_CURRENT_SOURCE_DIR}/\${file}.in\" \"${CONSOLE_RPG_AT_INSTALL}/\${language}/\${name}\" @ONLY)
+    execute_process(COMMAND gzip -9nf \"${CONSOLE_RPG_AT_INSTALL}/\${language}/\${name}\" COMMAND_ERROR_IS_FATAL ANY)
   endforeach()
 ")
 install(PROGRAMS ${CONSOLE_RPG_AT_INSTALL}/console-rpg DESTINATION ${CONSOLE_RPG_LAUNCHER_DIR})
 install(FILES ${CONSOLE_RPG_AT_INSTALL}/console-rpg.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${CONSOLE_RPG_AT_INSTALL}/changelog.gz DESTINATION ${CONSOLE_RPG_DOC_DIR})
+foreach(language ${CONSOLE_RPG_MANUAL_LANGUAGES})
+  install(FILES ${CONSOLE_RPG_AT_INSTALL}/${language}/console-rpg.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/${language}/man6)
+endforeach()
+install(FILES README.ja.md DESTINATION ${CONSOLE_RPG_DOC_DIR})
 if(TARGET console-rpg-check)
   install(TARGETS console-rpg-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${CONSOLE_RPG_AT_INSTALL}/console-rpg-check.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  foreach(language ${CONSOLE_RPG_MANUAL_LANGUAGES})
+    install(FILES ${CONSOLE_RPG_AT_INSTALL}/${language}/console-rpg-check.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/${language}/man1)
+  endforeach()
 endif()
