@@ -247,16 +247,22 @@ clean-release:
 
 # ---- The browser build -----------------------------------------------------------
 # `make web` builds the game and the checker with Emscripten (src/platform/web/) and
-# puts the page in $(WEB_BUILD): index.html, the two modules, xterm.js from the
-# npm package pinned by src/platform/web/package-lock.json. `make web-serve`
-# serves it on localhost; `make web-test` (part of `make test`) plays it in
-# headless Chromium; `make bench-web` measures it; `make package` adds the zip.
+# puts the page in $(WEB_SITE), a folder that holds only what the page serves: the
+# page, its worker and service worker, the two modules, the manifest and icons, and
+# the sample data (sample-data/) to start one's own from. `make web-serve` serves that
+# folder on localhost; `make web-test` (part of `make test`) plays it in headless
+# Chromium; `make bench-web` measures it; `make package` adds the zip. The npm
+# packages pinned by src/platform/web/package-lock.json are the test's and the
+# bench's, never served.
 WEB_BUILD     := build-web
+WEB_SITE      := $(WEB_BUILD)/site
 WEB_SOURCE    := src/platform/web
 WEB_PORT      ?= 8054
 WEB_PACKAGES  := emscripten cmake make python3 chromium fonts-ipafont-gothic
 WEB_NPM       := $(WEB_BUILD)/npm
-WEB_PAGE      := index.html page.js page.css
+WEB_PAGE      := index.html page.js page.css worker.js manifest.webmanifest icon.svg icon-192.png icon-512.png
+WEB_MODULES   := console-rpg.js console-rpg.wasm console-rpg-check.js console-rpg-check.wasm
+WEB_SAMPLE    := $(sort $(notdir $(wildcard game/*)))
 # Debian's emscripten finds its JavaScript tools there when the node on PATH is not Debian's.
 WEB_ENV       := NODE_PATH=/usr/share/nodejs
 
@@ -273,18 +279,24 @@ $(WEB_NPM)/.installed: $(WEB_SOURCE)/package.json $(WEB_SOURCE)/package-lock.jso
 	cd $(WEB_NPM) && npm ci --no-audit --no-fund --ignore-scripts </dev/null
 	touch $@
 
+# The site is made afresh each time, so nothing stale is ever served. The
+# service worker's version is a hash of every other file it serves: a change
+# to any of them is a new version, which replaces the old at the next visit.
 web: deps-web $(WEB_NPM)/.installed
 	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD)/cmake -DCMAKE_BUILD_TYPE=MinSizeRel \
 	  -DCONSOLE_RPG_BACKEND=web -DCONSOLE_RPG_TESTS=OFF >/dev/null
 	$(WEB_ENV) cmake --build $(WEB_BUILD)/cmake -j$(JOBS) --target console-rpg console-rpg-check
-	cp $(addprefix $(WEB_SOURCE)/,$(WEB_PAGE)) $(WEB_BUILD)/
-	cp $(addprefix $(WEB_BUILD)/cmake/,console-rpg.js console-rpg.wasm console-rpg-check.js console-rpg-check.wasm) $(WEB_BUILD)/
-	cp $(WEB_NPM)/node_modules/@xterm/xterm/lib/xterm.js $(WEB_NPM)/node_modules/@xterm/xterm/css/xterm.css $(WEB_BUILD)/
-	cp $(WEB_NPM)/node_modules/@xterm/xterm/LICENSE $(WEB_BUILD)/xterm-LICENSE.txt
+	rm -rf $(WEB_SITE) && mkdir -p $(WEB_SITE)/sample-data
+	cp $(addprefix $(WEB_SOURCE)/,$(WEB_PAGE)) $(WEB_SITE)/
+	cp $(addprefix $(WEB_BUILD)/cmake/,$(WEB_MODULES)) $(WEB_SITE)/
+	cp $(addprefix game/,$(WEB_SAMPLE)) $(WEB_SITE)/sample-data/
+	version=$$(cd $(WEB_SITE) && cat $(WEB_PAGE) $(WEB_MODULES) | sha256sum | cut -c1-16) && \
+	  sed "s/^const Version = 'unbuilt';/const Version = '$$version';/" $(WEB_SOURCE)/sw.js >$(WEB_SITE)/sw.js
+	grep -q "^const Version = '[0-9a-f]\{16\}';" $(WEB_SITE)/sw.js
 
 web-serve: web
 	@echo "console-rpg in the browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
-	cd $(WEB_BUILD) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB_SITE)
 
 web-test: web
 	node tests/web/test_web.mjs $(WEB_BUILD)
@@ -292,13 +304,12 @@ web-test: web
 bench-web: web
 	node tools/bench/bench_web.mjs $(WEB_BUILD)
 
-# The page as one zip, the same bytes from the same commit: files in a fixed
+# The site as one zip, the same bytes from the same commit: files in a fixed
 # order, each dated at the last commit and with fixed permissions.
 web-package: web
 	rm -f $(WEB_BUILD)/console-rpg-*-web.zip
 	python3 tools/web/make_zip.py $(WEB_BUILD)/console-rpg-$(VERSION)-web.zip console-rpg-$(VERSION)-web \
-	  $(WEB_BUILD) $(WEB_PAGE) console-rpg.js console-rpg.wasm console-rpg-check.js console-rpg-check.wasm \
-	  xterm.js xterm.css xterm-LICENSE.txt -- LICENSE README.md
+	  $(WEB_SITE) $(WEB_PAGE) sw.js $(WEB_MODULES) $(addprefix sample-data/,$(WEB_SAMPLE)) -- LICENSE README.md
 
 web-clean:
 	rm -rf $(WEB_BUILD)

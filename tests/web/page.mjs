@@ -16,6 +16,7 @@ export const PAWN = '\u6b69';  // 歩
 const Types = {
   '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
   '.json': 'application/json', '.webmanifest': 'application/manifest+json', '.svg': 'image/svg+xml', '.png': 'image/png',
+  '.txt': 'text/plain',
 };
 
 // The policy a host should send with the page (the README's): scripts and

@@ -2,12 +2,13 @@
 // SPDX-License-Identifier: MIT
 // The game's console services in a web page: the shared console
 // (platform/core/console.h) drawing as escape bytes in UTF-8 for the page's
-// terminal (xterm.js), the keys the terminal hands over as bytes, and pauses
+// screen, the keys the page hands over as bytes, and pauses
 // that give the browser its turn (Asyncify), so the page keeps drawing and
 // reading keys while the game waits.
 //
-// The page's side is in page.js: it owns the terminal, queues what is typed,
-// and shows the status the game ended with.
+// The page's side is in worker.js (the run's own Web Worker: it queues what
+// is typed and passes the bytes drawn on) and page.js (the screen, the keys,
+// the status the game ended with).
 
 #include <emscripten.h>
 
@@ -29,11 +30,9 @@ EM_JS(void, page_write, (const uint8_t* bytes, size_t length), {
 
 // Copies up to `capacity` of the bytes typed since the last call.
 EM_JS(int, page_take_input, (uint8_t* bytes, int capacity), {
-    const queue = Module.pageInput;
-    const count = Math.min(capacity, queue.length);
-    for (let i = 0; i < count; ++i) HEAPU8[bytes + i] = queue[i];
-    queue.splice(0, count);
-    return count;
+    const taken = Module.pageInput.take(capacity);
+    HEAPU8.set(taken, bytes);
+    return taken.length;
 });
 
 EM_JS(int, page_columns, (), { return Module.pageTerminal.cols; });

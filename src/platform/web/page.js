@@ -1,241 +1,679 @@
 // SPDX-FileCopyrightText: 2026 the console-rpg authors
 // SPDX-License-Identifier: MIT
-// The page around the game: the terminal it draws in, its runs (the sample
-// data at first, then any data folder loaded), and the data checker's report
-// on a loaded folder. The game's own side is src/platform/web/console.cpp.
+// The page around the game: its screen (drawn here from the bytes the game
+// sends), the keys, touches and pastes it hands the game, the game's runs
+// (the sample data at first, then any data folder loaded), and the data
+// checker's report on a loaded folder. Each run and each check is a program in
+// a Web Worker of its own (worker.js), ended and so freed whole when it is
+// replaced. The game's own side is src/platform/web/console.cpp.
 'use strict';
 
 (function () {
-  const Columns = 80;
-  const Rows = 25;
-
-  const statusLine = document.getElementById('status');
-  const dataName = document.getElementById('data-name');
-  const checkSummary = document.getElementById('check-summary');
-  const checkList = document.getElementById('check-list');
-  const screenReader = document.getElementById('screen-reader');
-  const folderInput = document.getElementById('folder');
-
-  // The game draws code page 932: every character of it that is not ASCII or
-  // half-width katakana takes two columns, as on the Windows console. The
-  // ambiguous ones (●, ○, Greek, Cyrillic, box drawing) are two columns too,
-  // so the hero is drawn whole.
-  const Cp932Widths = {
-    version: 'cp932',
-    wcwidth(code) {
-      if (code < 0x20 || (code >= 0x7f && code < 0xa0)) return 0;
-      if (code < 0x7f) return 1;
-      if (code >= 0xff61 && code <= 0xff9f) return 1;
-      return 2;
+  // ---- What the page says ----
+  // Every text the page shows, in one table per language; index.html holds
+  // none of its own but the words for a page whose scripts never ran.
+  const Texts = {
+    en: {
+      title: 'console-rpg',
+      restart: 'Restart',
+      load: 'Load data',
+      screenReader: 'Screen reader',
+      help: 'Arrow keys or H K M P (or swipes on the field, or the pad) walk the hero ●; the pawn 歩 chases. ' +
+        'Restart starts over; Load data plays your own data folder (or drop it on the page).',
+      screenLabel: 'The game',
+      padLabel: 'Walk',
+      up: 'Up', down: 'Down', left: 'Left', right: 'Right',
+      findingsLabel: 'What the data checker found',
+      dataHeading: 'Data',
+      sampleData: 'The sample data.',
+      starting: 'The game is starting…',
+      running: (name) => name === null ? 'The game is running on the sample data.' : `The game is running on ${name}.`,
+      ended: 'The game has ended.',
+      endedAt: (file, why) => `The game has ended: it could not read ${file} (${why}).`,
+      endedStatus: (status) => status === 255
+        ? 'The game has ended (status 255): a data file it needs could not be read.'
+        : `The game has ended (status ${status}).`,
+      notStarted: (why) => `The game could not start: ${why}`,
+      fetchFailed: (file, status) => `${file} could not be loaded (${status}).`,
+      workerFailed: (file) => `${file} could not be loaded or run.`,
+      pageFailed: (why) => `The page stopped working: ${why}`,
+      folder: (name, count) => `${name} (${count} ${count === 1 ? 'file' : 'files'})`,
+      droppedFiles: 'the dropped files',
+      leftOut: (names, more) => `Left out, as the game reads only the folder's own files: ${names.join(', ')}` +
+        (more > 0 ? ` and ${more} more.` : '.'),
+      checking: (name) => `Checking ${name}…`,
+      loadFailed: (name, why) => `${name} was not loaded: ${why} The game and the findings are as they were.`,
+      noFiles: 'it holds no files of its own.',
+      count: (n, noun) => `${n} ${noun}${n === 1 ? '' : 's'}`,
+      summary: (counts, stops) => `${counts}${stops ? ': the game will stop at the first error.' : '.'}`,
+      severity: { error: 'error', warning: 'warning', note: 'note' },
     },
-    charProperties(code) { return this.wcwidth(code) << 1; },
   };
+  const Language = 'en';
+  const T = Texts[Language];
+  document.documentElement.lang = Language;
+  for (const element of document.querySelectorAll('[data-text]')) element.textContent = T[element.dataset.text];
+  for (const element of document.querySelectorAll('[data-label]')) element.setAttribute('aria-label', T[element.dataset.label]);
 
-  const term = new Terminal({
-    cols: Columns,
-    rows: Rows,
-    allowProposedApi: true,
-    fontFamily: '"IPAGothic", "IPAexGothic", "Noto Sans Mono CJK JP", "Noto Sans CJK JP", "MS Gothic", "Osaka-Mono", monospace',
-    fontSize: 16,
-    scrollback: 0,
-    cursorBlink: false,
-    screenReaderMode: new URLSearchParams(location.search).get('screen-reader') === '1',
-  });
-  term.unicode.register(Cp932Widths);
-  term.unicode.activeVersion = 'cp932';
-  term.open(document.getElementById('terminal'));
-  screenReader.checked = term.options.screenReaderMode;
-
-  const encoder = new TextEncoder();
-  let run = null;        // the game module running now
-  let dataFiles = null;  // the loaded folder's files by name; null: the sample data
+  const $ = (id) => document.getElementById(id);
+  const statusLine = $('status');
+  const screenElement = $('screen');
+  const terminalBox = $('terminal');
+  const dataName = $('data-name');
+  const leftOutLine = $('left-out');
+  const loadMessage = $('load-message');
+  const checkSummary = $('check-summary');
+  const checkList = $('check-list');
+  const screenReader = $('screen-reader');
+  const folderInput = $('folder');
+  const announcer = $('announce');
 
   function setStatus(text) { statusLine.textContent = text; }
+  setStatus(T.starting);
 
-  let runsGoing = 0;  // started and not yet ended, replaced ones included
-
-  // A game waiting for input (gone quiet) goes on at once.
-  function wake(module) { if (module.pageWake) module.pageWake(); }
-
-  // Each run is a fresh module: its own memory, its own files. A run that is
-  // replaced stops at its next pause (at once if it waits for input) and is
-  // heard of no more.
-  function startGame() {
-    if (run) {
-      run.pageAbandoned = true;
-      wake(run);
+  // The game's WebAssembly, compiled once while it arrives and shared by every
+  // run; fetched again at the next start if it failed.
+  let compiledGame = null;
+  async function compile(file) {
+    const response = await fetch(file, { credentials: 'same-origin' });
+    if (!response.ok) throw new Error(T.fetchFailed(file, response.status));
+    if ((response.headers.get('Content-Type') || '').startsWith('application/wasm')) return WebAssembly.compileStreaming(response);
+    return WebAssembly.compile(await response.arrayBuffer());
+  }
+  function gameWasm() {
+    if (!compiledGame) {
+      compiledGame = compile('console-rpg.wasm');
+      compiledGame.catch(() => { compiledGame = null; });
     }
-    term.reset();
-    term.write('\x1b[?25l');
-    const module = {
-      pageTerminal: term,
-      pageInput: [],
-      pageAbandoned: false,
-      pageWake: null,  // set while the game waits for input
-      pageWrite(bytes) { if (!module.pageAbandoned) term.write(bytes); },
-      onRuntimeInitialized() {
-        if (dataFiles) {
-          module.FS.mkdir('/data');
-          for (const [name, bytes] of dataFiles) module.FS.writeFile('/data/' + name, bytes);
-          module.FS.chdir('/data');
+    return compiledGame;
+  }
+  gameWasm();
+
+  // ---- The screen ----
+  // The game is told this size. The field takes 54 columns and 20 rows; the
+  // missing-file notice has a line of 68 columns. The page shows 54 columns, or
+  // as many as something drawn reaches.
+  const Columns = 68;
+  const Rows = 20;
+  const FieldColumns = 54;
+  const Blank = ' ';
+  const SecondHalf = '';  // the second column of a character two columns wide
+
+  // Code page 932 as the Windows console lays it out: ASCII and half-width
+  // katakana take one column, every other character two.
+  function widthOf(code) { return code < 0x7f || (code >= 0xff61 && code <= 0xff9f) ? 1 : 2; }
+
+  // The few escape sequences the game sends (cursor placement, clearing,
+  // showing or hiding the cursor) and its text in UTF-8, onto a grid of cells.
+  // Rows are drawn as one element each, every character in cells of their own,
+  // so the field lines up whatever the font.
+  const screen = {
+    cells: [],
+    rowElements: [],
+    dirty: new Set(),
+    x: 0,
+    y: 0,
+    state: 'text',
+    parameters: '',
+    decoder: new TextDecoder('utf-8'),
+    extents: new Array(Rows).fill(0),  // each row's last column drawn, plus one
+    shownColumns: FieldColumns,
+    listeners: new Set(),
+
+    reset() {
+      this.cells = Array.from({ length: Rows }, () => new Array(Columns).fill(Blank));
+      this.x = 0;
+      this.y = 0;
+      this.state = 'text';
+      this.decoder = new TextDecoder('utf-8');
+      for (let y = 0; y < Rows; ++y) this.dirty.add(y);
+      this.flush();
+    },
+
+    write(bytes) {
+      for (const ch of this.decoder.decode(bytes, { stream: true })) this.feed(ch);
+      this.flush();
+    },
+
+    feed(ch) {
+      if (this.state === 'escape') {
+        this.state = ch === '[' ? 'sequence' : 'text';
+        this.parameters = '';
+        return;
+      }
+      if (this.state === 'sequence') {
+        if (ch >= '@' && ch <= '~') {
+          this.state = 'text';
+          this.sequence(ch);
         } else {
-          module.FS.chdir('/game');
+          this.parameters += ch;
         }
-      },
-      onExit(status) {
-        --runsGoing;
-        if (!module.pageAbandoned) setStatus('ended, status ' + (status & 255));
-      },
-      instantiateWasm(imports, receive) {
-        window.gameWasm.then((compiled) => WebAssembly.instantiate(compiled, imports)
-          .then((instance) => receive(instance, compiled), failed), failed);
-        return {};
-      },
-      print() {},
-      printErr() {},
-    };
-    function failed(error) {
-      --runsGoing;
-      if (!module.pageAbandoned) setStatus('could not start the game: ' + (error.message || error));
-    }
-    run = module;
-    ++runsGoing;
-    setStatus('running');
-    createGame(module).catch(failed);
-    term.focus();
+        return;
+      }
+      const code = ch.codePointAt(0);
+      if (code === 0x1b) this.state = 'escape';
+      else if (ch === '\r') this.x = 0;
+      else if (ch === '\n') this.lineFeed();
+      else if (ch === '\b') this.x = Math.max(0, this.x - 1);
+      else if (code >= 0x20 && code !== 0x7f && !(code >= 0x80 && code < 0xa0)) this.put(ch, widthOf(code));
+    },
+
+    sequence(final) {
+      if (this.parameters.startsWith('?')) return;  // modes: the cursor is never shown anyway
+      const numbers = this.parameters.split(';').map((n) => parseInt(n, 10));
+      const n = numbers[0] > 0 ? numbers[0] : 1;
+      const clampX = (x) => Math.max(0, Math.min(Columns - 1, x));
+      const clampY = (y) => Math.max(0, Math.min(Rows - 1, y));
+      switch (final) {
+        case 'H': case 'f': this.y = clampY(n - 1); this.x = clampX((numbers[1] > 0 ? numbers[1] : 1) - 1); break;
+        case 'G': this.x = clampX(n - 1); break;
+        case 'C': this.x = clampX(this.x + n); break;
+        case 'D': this.x = clampX(this.x - n); break;
+        case 'A': this.y = clampY(this.y - n); break;
+        case 'B': this.y = clampY(this.y + n); break;
+        case 'J': this.eraseScreen(numbers[0] || 0); break;
+        case 'K': this.eraseLine(this.y, numbers[0] || 0); break;
+        default: break;
+      }
+    },
+
+    lineFeed() {
+      if (this.y < Rows - 1) {
+        ++this.y;
+        return;
+      }
+      this.cells.shift();
+      this.cells.push(new Array(Columns).fill(Blank));
+      for (let y = 0; y < Rows; ++y) this.dirty.add(y);
+    },
+
+    // A character over half of a wide one blanks its other half.
+    blank(row, x) {
+      if (row[x] === SecondHalf && x > 0) row[x - 1] = Blank;
+      if (x + 1 < Columns && row[x + 1] === SecondHalf) row[x + 1] = Blank;
+      row[x] = Blank;
+    },
+
+    put(ch, width) {
+      if (this.x + width > Columns) {
+        this.x = 0;
+        this.lineFeed();
+      }
+      const row = this.cells[this.y];
+      this.blank(row, this.x);
+      if (width === 2) this.blank(row, this.x + 1);
+      row[this.x] = ch;
+      if (width === 2) row[this.x + 1] = SecondHalf;
+      this.x += width;
+      this.dirty.add(this.y);
+    },
+
+    eraseLine(y, mode) {
+      const row = this.cells[y];
+      const [from, to] = mode === 0 ? [this.x, Columns] : mode === 1 ? [0, this.x + 1] : [0, Columns];
+      for (let x = from; x < to; ++x) this.blank(row, x);
+      this.dirty.add(y);
+    },
+
+    eraseScreen(mode) {
+      if (mode === 0 || mode === 1) {
+        this.eraseLine(this.y, mode);
+        const [from, to] = mode === 0 ? [this.y + 1, Rows] : [0, this.y];
+        for (let y = from; y < to; ++y) this.eraseLine(y, 2);
+      } else {
+        for (let y = 0; y < Rows; ++y) this.eraseLine(y, 2);
+      }
+    },
+
+    // The changed rows onto the page: each non-blank character in a cell of
+    // its own (two for a wide one), each run of blanks in one element as wide.
+    flush() {
+      if (this.dirty.size === 0) return;
+      const changed = [...this.dirty].sort((a, b) => a - b);
+      this.dirty.clear();
+      for (const y of changed) {
+        const row = this.cells[y];
+        const parts = [];
+        let blanks = 0;
+        let extent = 0;
+        for (let x = 0; x < Columns; ++x) {
+          const ch = row[x];
+          if (ch === SecondHalf) continue;
+          if (ch === Blank) { ++blanks; continue; }
+          if (blanks > 0) parts.push(blankRun(blanks));
+          blanks = 0;
+          const cell = document.createElement('span');
+          cell.textContent = ch;
+          if (widthOf(ch.codePointAt(0)) === 2) cell.className = 'wide';
+          parts.push(cell);
+          extent = x + widthOf(ch.codePointAt(0));
+        }
+        this.rowElements[y].replaceChildren(...parts);
+        this.extents[y] = extent;
+      }
+      const shown = Math.max(FieldColumns, ...this.extents);
+      if (shown !== this.shownColumns) {
+        this.shownColumns = shown;
+        fitScreen();
+      }
+      for (const listener of this.listeners) listener(changed);
+    },
+
+    text(y) { return this.cells[y].filter((ch) => ch !== SecondHalf).join(''); },
+  };
+
+  function blankRun(count) {
+    const run = document.createElement('span');
+    run.textContent = Blank.repeat(count);
+    run.style.gridColumn = 'span ' + count;
+    return run;
   }
 
-  term.onData((text) => {
-    if (!run) return;
-    run.pageInput.push(...encoder.encode(text));
-    wake(run);
+  for (let y = 0; y < Rows; ++y) {
+    const row = document.createElement('div');
+    row.className = 'row';
+    screenElement.append(row);
+    screen.rowElements.push(row);
+  }
+
+  // The field as large as the room the page leaves it: all the box's width,
+  // and the window's height below its top but for the help line under it.
+  function fitScreen() {
+    const style = getComputedStyle(terminalBox);
+    const inner = (a, b) => parseFloat(style[a]) + parseFloat(style[b]);
+    const width = terminalBox.clientWidth - inner('paddingLeft', 'paddingRight');
+    const top = terminalBox.getBoundingClientRect().top + window.scrollY;
+    const below = parseFloat(getComputedStyle(document.body).paddingBottom) + $('help').offsetHeight + 8;
+    const height = window.innerHeight - top - below - inner('paddingTop', 'paddingBottom') -
+      inner('borderTopWidth', 'borderBottomWidth');
+    const cell = Math.max(3, Math.min(width / screen.shownColumns, height / (Rows * 2)));
+    screenElement.style.setProperty('--columns', String(screen.shownColumns));
+    screenElement.style.setProperty('--cell', cell.toFixed(3) + 'px');
+  }
+  new ResizeObserver(fitScreen).observe(terminalBox);
+  window.addEventListener('resize', fitScreen);
+  screen.reset();
+
+  // ---- Screen readers ----
+  // The rows are text a screen reader reads as it reads the page. With the
+  // box ticked (or ?screen-reader=1), what changes is also said as it comes,
+  // at most once a second, so a chase does not drown everything else.
+  let announced = new Set();
+  let announceTimer = null;
+  function announce(changed) {
+    if (!screenReader.checked) return;
+    for (const y of changed) announced.add(y);
+    if (announceTimer !== null) return;
+    announceTimer = setTimeout(() => {
+      announceTimer = null;
+      const rows = [...announced].sort((a, b) => a - b).map((y) => screen.text(y).trimEnd()).filter(Boolean);
+      announced = new Set();
+      announcer.textContent = rows.join('\n');
+    }, 1000);
+  }
+  screen.listeners.add(announce);
+  screenReader.checked = new URLSearchParams(location.search).get('screen-reader') === '1';
+  screenReader.addEventListener('change', () => { if (!screenReader.checked) announcer.textContent = ''; });
+
+  // ---- The runs ----
+  let run = null;  // the run on the screen: {worker, ended, freed, waiting}
+  const counts = { started: 0, ended: 0, live: 0 };
+  // The data the game plays: files null for the sample data built into it.
+  let data = { files: null, name: null, report: null };
+
+  function free(thisRun) {
+    if (thisRun.freed) return;
+    thisRun.freed = true;
+    thisRun.worker.terminate();
+    --counts.live;
+  }
+
+  function finish(thisRun, sentence) {
+    if (!thisRun.ended) {
+      thisRun.ended = true;
+      ++counts.ended;
+    }
+    free(thisRun);
+    if (sentence !== null && run === thisRun) setStatus(sentence);
+  }
+
+  // Which file the game stopped at, as the checker says it (first error the
+  // game stops at), or null.
+  function stoppedAt(report) {
+    if (!report) return null;
+    const finding = report.findings.find((f) => f.severity === 'error' &&
+      /: the game (stops here|ends at once)/.test(f.message));
+    return finding ? { file: finding.file, why: finding.message.slice(0, finding.message.indexOf(':')) } : null;
+  }
+
+  function endSentence(status) {
+    if (status === 0) return T.ended;
+    const stop = stoppedAt(data.report);
+    return stop ? T.endedAt(stop.file, stop.why) : T.endedStatus(status);
+  }
+
+  // A fresh run: the one on the screen ends and its worker goes, with all it
+  // held; the last screen of a run that ended stays until the new one draws.
+  function startGame() {
+    if (run) finish(run, null);
+    const thisRun = { worker: null, ended: false, freed: false, waiting: false, drawn: false };
+    run = thisRun;
+    ++counts.started;
+    ++counts.live;
+    setStatus(T.starting);
+    let worker;
+    try {
+      worker = new Worker('worker.js');
+    } catch (error) {
+      thisRun.freed = true;
+      --counts.live;
+      finish(thisRun, T.notStarted(error.message || String(error)));
+      return;
+    }
+    thisRun.worker = worker;
+    worker.onmessage = (event) => {
+      if (run !== thisRun) return;
+      const message = event.data;
+      if (message.write) {
+        if (!thisRun.drawn) {
+          thisRun.drawn = true;
+          screen.reset();
+          setStatus(T.running(data.name));
+          afterFirstDraw();
+        }
+        screen.write(message.write);
+      } else if ('waiting' in message) {
+        thisRun.waiting = message.waiting;
+      } else if ('exit' in message) {
+        finish(thisRun, endSentence(message.exit));
+      } else if ('failed' in message) {
+        finish(thisRun, T.notStarted(message.failed));
+      }
+    };
+    worker.onerror = (event) => {
+      event.preventDefault();
+      finish(thisRun, T.notStarted(event.message || T.workerFailed('worker.js')));
+    };
+    gameWasm().then((wasm) => {
+      if (!thisRun.freed) worker.postMessage({ run: 'game', wasm, files: data.files, columns: Columns, rows: Rows });
+    }, (error) => finish(thisRun, T.notStarted(error.message)));
+  }
+
+  // ---- Keys, pastes, the pad and swipes ----
+  const encoder = new TextEncoder();
+  const Arrows = { up: '\x1b[A', down: '\x1b[B', right: '\x1b[C', left: '\x1b[D' };
+  const Keys = {
+    ArrowUp: Arrows.up, ArrowDown: Arrows.down, ArrowRight: Arrows.right, ArrowLeft: Arrows.left,
+    Enter: '\r', Backspace: '\x7f', Escape: '\x1b', Delete: '\x1b[3~', Home: '\x1b[H', End: '\x1b[F',
+  };
+
+  // Bytes for the game, as a terminal sends them.
+  function send(text) {
+    if (!run || run.freed || text.length === 0) return;
+    const bytes = encoder.encode(text);
+    run.worker.postMessage({ input: bytes }, [bytes.buffer]);
+  }
+
+  // Tab and Shift+Tab are the page's (the game uses neither), and so are the
+  // browser's shortcuts; the rest is typed into the game.
+  screenElement.addEventListener('keydown', (event) => {
+    if (event.isComposing || event.ctrlKey || event.altKey || event.metaKey) return;
+    const text = Keys[event.key] || ([...event.key].length === 1 ? event.key : '');
+    if (!text) return;
+    event.preventDefault();
+    send(text);
+  });
+  document.addEventListener('paste', (event) => {
+    if (document.activeElement !== screenElement) return;
+    event.preventDefault();
+    send(event.clipboardData.getData('text'));
   });
 
-  // ---- The data checker ----
-
-  // The checker is fetched when first needed, not with the page.
-  let checkerScript = null;
-  function loadChecker() {
-    checkerScript = checkerScript || new Promise((resolve, reject) => {
-      const script = document.createElement('script');
-      script.src = 'console-rpg-check.js';
-      script.onload = resolve;
-      script.onerror = reject;
-      document.body.append(script);
+  // A pad button gives one step when pressed and, held, steps on as a held
+  // key repeats. It keeps the keyboard on the field.
+  const RepeatDelayMs = 500;
+  const RepeatEveryMs = 33;
+  for (const button of document.querySelectorAll('#pad button')) {
+    const arrow = Arrows[button.dataset.key];
+    let repeat = null;
+    const stop = () => { clearTimeout(repeat); repeat = null; };
+    button.addEventListener('pointerdown', (event) => {
+      event.preventDefault();
+      if (event.button !== 0) return;
+      button.setPointerCapture(event.pointerId);
+      send(arrow);
+      stop();
+      const again = () => { send(arrow); repeat = setTimeout(again, RepeatEveryMs); };
+      repeat = setTimeout(again, RepeatDelayMs);
     });
-    return checkerScript;
+    for (const type of ['pointerup', 'pointercancel', 'lostpointercapture']) button.addEventListener(type, stop);
+    // A click from the keyboard (Enter or Space on the button) is one step;
+    // a pointer's click was its press.
+    button.addEventListener('click', (event) => { if (event.detail === 0) send(arrow); });
+    button.addEventListener('contextmenu', (event) => event.preventDefault());
   }
 
-  async function checkData(files) {
-    await loadChecker();
-    const lines = [];
-    let status = 2;
-    const checker = await createChecker({
-      print(line) { lines.push(line); },
-      printErr(line) { lines.push(line); },
-      onExit(code) { status = code; },
+  // A swipe on the field is one step its way; a tap only puts the keyboard there.
+  const SwipeAtLeastPx = 16;
+  const swipes = new Map();
+  screenElement.addEventListener('pointerdown', (event) => {
+    swipes.set(event.pointerId, [event.clientX, event.clientY]);
+    screenElement.focus({ preventScroll: true });
+  });
+  screenElement.addEventListener('pointerup', (event) => {
+    const start = swipes.get(event.pointerId);
+    swipes.delete(event.pointerId);
+    if (!start) return;
+    const dx = event.clientX - start[0];
+    const dy = event.clientY - start[1];
+    if (Math.max(Math.abs(dx), Math.abs(dy)) < SwipeAtLeastPx) return;
+    if (Math.abs(dx) > Math.abs(dy)) send(dx > 0 ? Arrows.right : Arrows.left);
+    else send(dy > 0 ? Arrows.down : Arrows.up);
+  });
+  screenElement.addEventListener('pointercancel', (event) => swipes.delete(event.pointerId));
+
+  // ---- The data checker ----
+  // A check is its own worker too, ended when done or when a later load
+  // starts; a failure to load its files is said and the next load tries anew.
+  const Superseded = new Error('superseded');
+  let checking = null;  // {worker, reject}
+
+  function stopChecking() {
+    if (!checking) return;
+    checking.worker.terminate();
+    checking.reject(Superseded);
+    checking = null;
+  }
+
+  function checkData(files) {
+    return new Promise((resolve, reject) => {
+      const worker = new Worker('worker.js');
+      const done = () => { worker.terminate(); if (checking && checking.worker === worker) checking = null; };
+      checking = { worker, reject };
+      worker.onmessage = (event) => {
+        done();
+        if (event.data.report) resolve(event.data.report);
+        else reject(new Error(event.data.failed || T.workerFailed('console-rpg-check.js')));
+      };
+      worker.onerror = (event) => {
+        event.preventDefault();
+        done();
+        reject(new Error(event.message || T.workerFailed('worker.js')));
+      };
+      worker.postMessage({ run: 'check', files });
     });
-    checker.FS.mkdir('/data');
-    for (const [name, bytes] of files) checker.FS.writeFile('/data/' + name, bytes);
-    checker.FS.chdir('/data');
-    checker.callMain(['--json']);
-    try {
-      return JSON.parse(lines.join('\n'));
-    } catch (e) {
-      return { exit_status: status, findings: [{ file: '', line: 0, column: 0, severity: 'error', message: lines.join(' ') }] };
-    }
   }
 
   function showFindings(report) {
-    checkList.replaceChildren();
-    const counts = { error: 0, warning: 0, note: 0 };
+    const items = [];
+    const tally = { error: 0, warning: 0, note: 0 };
     for (const finding of report.findings) {
-      counts[finding.severity] = (counts[finding.severity] || 0) + 1;
+      tally[finding.severity] = (tally[finding.severity] || 0) + 1;
       const item = document.createElement('li');
       item.className = finding.severity;
       const where = document.createElement('code');
       where.textContent = finding.file + ':' + finding.line + ':' + finding.column + ': ';
       const severity = document.createElement('span');
       severity.className = 'severity';
-      severity.textContent = finding.severity + ': ';
+      severity.textContent = (T.severity[finding.severity] || finding.severity) + ': ';
       item.append(where, severity, finding.message);
-      checkList.append(item);
+      items.push(item);
     }
-    const count = (n, noun) => n + ' ' + noun + (n === 1 ? '' : 's');
-    checkSummary.textContent = count(counts.error, 'error') + ', ' + count(counts.warning, 'warning') + ', ' +
-      count(counts.note, 'note') +
-      (report.exit_status === 2 ? ': the game will stop at the first error.' : '.');
+    checkList.replaceChildren(...items);
+    checkSummary.textContent = T.summary([T.count(tally.error, 'error'), T.count(tally.warning, 'warning'),
+      T.count(tally.note, 'note')].join(', '), report.exit_status === 2);
   }
 
   // ---- Loading a folder ----
+  // The last load a person starts is the one that stays: each takes a number
+  // when it starts, and one overtaken by a later one is dropped wherever it is.
+  let loadsStarted = 0;
+  let lastLoad = null;
 
-  async function loadData(fileList, label) {
-    const files = new Map();
-    for (const file of fileList) files.set(file.name, new Uint8Array(await file.arrayBuffer()));
-    dataFiles = files;
-    dataName.textContent = label + ' (' + files.size + ' files)';
-    showFindings(await checkData(files));
-    startGame();
+  function showLeftOut(leftOut) {
+    const Shown = 5;
+    leftOutLine.textContent = leftOut.length ? T.leftOut(leftOut.slice(0, Shown), leftOut.length - Shown) : '';
   }
 
-  function folderName(fileList) {
-    const path = fileList.length ? fileList[0].webkitRelativePath || '' : '';
-    return path.includes('/') ? path.slice(0, path.indexOf('/')) : 'the dropped files';
+  async function loadData(number, chosen) {
+    const { files, name, leftOut } = await chosen;
+    if (number !== loadsStarted) return;
+    loadMessage.className = '';
+    loadMessage.textContent = T.checking(name);
+    try {
+      if (files.length === 0) throw new Error(T.noFiles);
+      const report = await checkData(files);
+      if (number !== loadsStarted) return;
+      data = { files, name: T.folder(name, files.length), report };
+      dataName.textContent = data.name;
+      showLeftOut(leftOut);
+      showFindings(report);
+      loadMessage.textContent = '';
+      lastLoad = { result: 'ok', message: '', name, files: files.map((f) => f.name), leftOut };
+      startGame();
+      screenElement.focus({ preventScroll: true });
+    } catch (error) {
+      if (error === Superseded || number !== loadsStarted) return;
+      const message = T.loadFailed(name, error.message || String(error));
+      loadMessage.className = 'failed';
+      loadMessage.textContent = message;
+      lastLoad = { result: 'failed', message, name, files: files.map((f) => f.name), leftOut };
+    }
   }
 
+  function startLoad(chosen) {
+    const number = ++loadsStarted;
+    stopChecking();
+    loadData(number, chosen).catch((error) => {
+      if (number !== loadsStarted) return;
+      loadMessage.className = 'failed';
+      loadMessage.textContent = T.loadFailed(T.droppedFiles, error.message || String(error));
+      lastLoad = { result: 'failed', message: loadMessage.textContent, name: '', files: [], leftOut: [] };
+    });
+  }
+
+  // A picked folder: its own files, not those of its subfolders (the picker
+  // gives all of them, each with its path under the folder).
+  function pickedFiles(list) {
+    const files = [];
+    const leftOut = [];
+    let name = T.droppedFiles;
+    for (const file of list) {
+      const parts = (file.webkitRelativePath || file.name).split('/');
+      if (parts.length > 1) name = parts[0];
+      if (parts.length <= 2) files.push({ name: file.name, blob: file });
+      else leftOut.push(parts.slice(1).join('/'));
+    }
+    return { files, name, leftOut };
+  }
+
+  $('load').addEventListener('click', () => folderInput.click());
   folderInput.addEventListener('change', () => {
-    if (folderInput.files.length) loadData(Array.from(folderInput.files), folderName(folderInput.files));
+    const list = Array.from(folderInput.files);
     folderInput.value = '';
+    if (list.length) startLoad(Promise.resolve(pickedFiles(list)));
   });
 
   function entryFile(entry) { return new Promise((resolve, reject) => entry.file(resolve, reject)); }
 
-  function readAll(reader) {
+  function readFolder(reader) {
     return new Promise((resolve, reject) => {
       const entries = [];
       const next = () => reader.readEntries((batch) => {
         if (batch.length === 0) { resolve(entries); return; }
-        entries.push(...batch);
+        for (const entry of batch) entries.push(entry);
         next();
       }, reject);
       next();
     });
   }
 
-  // A dropped folder gives its files (the data is one flat folder); dropped
-  // files are taken as they are.
-  async function droppedFiles(transfer) {
-    const entries = Array.from(transfer.items, (item) => item.webkitGetAsEntry && item.webkitGetAsEntry());
-    const plain = Array.from(transfer.files);
-    const files = [];
-    let label = 'the dropped files';
-    for (const entry of entries) {
-      if (entry && entry.isDirectory) {
-        label = entry.name;
-        for (const inner of await readAll(entry.createReader())) if (inner.isFile) files.push(await entryFile(inner));
-      } else if (entry && entry.isFile) {
-        files.push(await entryFile(entry));
-      }
+  // A dropped folder gives its own files, as a picked one does; dropped files
+  // are taken as they are. Folders beside dropped files, and folders in the
+  // folder, are left out and named.
+  async function droppedFiles(entries, plain) {
+    const folders = entries.filter((e) => e && e.isDirectory);
+    const loose = entries.filter((e) => e && e.isFile);
+    if (entries.length === 0 || entries.some((e) => !e)) {
+      return { files: plain.map((file) => ({ name: file.name, blob: file })), name: T.droppedFiles, leftOut: [] };
     }
-    return { files: files.length || entries.some(Boolean) ? files : plain, label };
+    if (folders.length === 1 && loose.length === 0) {
+      const inside = await readFolder(folders[0].createReader());
+      const files = [];
+      for (const entry of inside.filter((e) => e.isFile)) files.push({ name: entry.name, blob: await entryFile(entry) });
+      return { files, name: folders[0].name, leftOut: inside.filter((e) => !e.isFile).map((e) => e.name + '/') };
+    }
+    const files = [];
+    for (const entry of loose) files.push({ name: entry.name, blob: await entryFile(entry) });
+    return { files, name: T.droppedFiles, leftOut: folders.map((e) => e.name + '/') };
   }
 
   document.addEventListener('dragover', (event) => { event.preventDefault(); event.dataTransfer.dropEffect = 'copy'; });
-  document.addEventListener('drop', async (event) => {
+  document.addEventListener('drop', (event) => {
     event.preventDefault();
-    const dropped = await droppedFiles(event.dataTransfer);
-    if (dropped.files.length) loadData(dropped.files, dropped.label);
+    // The entries are read now: the transfer is emptied once the event is over.
+    const entries = Array.from(event.dataTransfer.items, (item) => item.webkitGetAsEntry ? item.webkitGetAsEntry() : null);
+    const plain = Array.from(event.dataTransfer.files);
+    if (entries.length || plain.length) startLoad(droppedFiles(entries, plain));
   });
 
-  document.getElementById('restart').addEventListener('click', startGame);
-  screenReader.addEventListener('change', () => {
-    term.options.screenReaderMode = screenReader.checked;
-    term.focus();
+  $('restart').addEventListener('click', () => {
+    startGame();
+    screenElement.focus({ preventScroll: true });
   });
 
-  // For tests and the bench: the terminal as the page holds it, whether the
-  // game waits for input, and how many runs have not ended.
-  window.consoleRpg = { term, waiting: () => run !== null && run.pageWake !== null, runsGoing: () => runsGoing };
+  // ---- Offline and installed ----
+  // Once the field is drawn (not before, so it does not slow the start), the
+  // service worker keeps the page for use without the network.
+  let registered = false;
+  function afterFirstDraw() {
+    if (registered || !('serviceWorker' in navigator)) return;
+    registered = true;
+    setTimeout(() => navigator.serviceWorker.register('sw.js').catch(() => {}), 0);
+  }
+
+  // Anything that goes wrong on the page is said on it.
+  window.addEventListener('error', (event) => setStatus(T.pageFailed(event.message)));
+  window.addEventListener('unhandledrejection', (event) => {
+    setStatus(T.pageFailed((event.reason && event.reason.message) || String(event.reason)));
+  });
+
+  // For tests and the bench: the screen's rows, a listener for each change
+  // drawn, the runs, and what the latest load did.
+  window.consoleRpg = {
+    get runsStarted() { return counts.started; },
+    get runsEnded() { return counts.ended; },
+    get live() { return counts.live; },
+    get lastLoad() { return lastLoad; },
+    rows: () => Array.from({ length: Rows }, (_, y) => screen.text(y)),
+    onDraw(listener) {
+      screen.listeners.add(listener);
+      return () => screen.listeners.delete(listener);
+    },
+    waiting: () => run !== null && !run.freed && run.waiting,
+    runsGoing: () => counts.live,
+  };
 
   startGame();
+  screenElement.focus({ preventScroll: true });
 })();
