@@ -67,6 +67,8 @@ function dataFolder(t, change) {
 
 const server = await serve(Site);
 const browser = await launch(Build);
+// First of the hooks after all cases, so that no failing one keeps the browser open.
+test.after(async () => { await browser.close(); server.close(); });
 
 // The page in a context of its own (`options` for the browser context). What
 // it logs as an error or throws fails the case, but for messages `expected`
@@ -126,7 +128,6 @@ const noticeCase = (async () => {
     after: await screen(missingPage) };
 })();
 noticeCase.catch(() => {});  // failed in its case, or not awaited when cases are picked by name
-test.after(async () => { await browser.close(); server.close(); });
 
 test('the field is drawn cell for cell as in a terminal', async (t) => {
   const page = await open(t);
@@ -158,11 +159,13 @@ test('arrows move the hero, and the letters with the move codes do', async (t) =
 
 test('the keyboard alone: Tab leaves the field, every control is reached and works', async (t) => {
   const page = await open(t);
+  // Load data opens the picker from the keyboard (listened for early: the
+  // browser is told to hand pickers over only once someone listens).
+  const picker = page.waitForEvent('filechooser', { timeout: 10000 });
   await fieldShown(page);
-  // Load data opens the picker from the keyboard (tried first: after Esc,
-  // Chromium headless opens no picker for a while).
   await page.focus('#load');
-  await Promise.all([page.waitForEvent('filechooser', { timeout: 2000 }), page.keyboard.press('Enter')]);
+  await page.keyboard.press('Enter');
+  await picker;
   for (const keys of [['Tab'], ['Shift+Tab'], ['Escape', 'Tab']]) {
     await page.focus('#screen');
     for (const key of keys) await page.keyboard.press(key);
