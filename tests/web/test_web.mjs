@@ -194,7 +194,9 @@ test('the pawn chases every 140 ms', async (t) => {
   const times = await pawnSteps(page);
   const gaps = times.slice(1).map((time, i) => time - times[i]).sort((a, b) => a - b);
   const median = gaps[gaps.length >> 1];
-  assert.ok(median >= 133 && median <= 147, `steps ${gaps.map(Math.round)} ms apart, median ${median.toFixed(1)}`);
+  // The pauses keep one cadence: 140.0 here, where pauses each ending a little
+  // late make 145 to 148.
+  assert.ok(Math.abs(median - 140) <= 4, `steps ${gaps.map(Math.round)} ms apart, median ${median.toFixed(1)}`);
 });
 
 test('a short map line: the warning at its place, the shifted map played, the list new on the next load', async (t) => {
