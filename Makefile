@@ -248,7 +248,7 @@ clean-release:
 # ---- The browser build -----------------------------------------------------------
 # `make web` builds the game and the checker with Emscripten (src/platform/web/) and
 # puts the page in $(WEB_SITE), a folder that holds only what the page serves: the
-# page, its worker and service worker, the two modules, the manifest and icons, and
+# page, its service worker, the two modules (each with its worker), the manifest and icons, and
 # the sample data (sample-data/) to start one's own from. `make web-serve` serves that
 # folder on localhost; `make web-test` (part of `make test`) plays it in headless
 # Chromium; `make bench-web` measures it; `make package` adds the zip. The npm
@@ -260,7 +260,7 @@ WEB_SOURCE    := src/platform/web
 WEB_PORT      ?= 8054
 WEB_PACKAGES  := emscripten cmake make python3 chromium fonts-ipafont-gothic
 WEB_NPM       := $(WEB_BUILD)/npm
-WEB_PAGE      := index.html page.js page.css worker.js manifest.webmanifest icon.svg icon-192.png icon-512.png
+WEB_PAGE      := index.html page.js page.css manifest.webmanifest icon.svg icon-192.png icon-512.png
 WEB_MODULES   := console-rpg.js console-rpg.wasm console-rpg-check.js console-rpg-check.wasm
 WEB_SAMPLE    := $(sort $(notdir $(wildcard game/*)))
 # Debian's emscripten finds its JavaScript tools there when the node on PATH is not Debian's.

@@ -4,8 +4,8 @@
 // sends), the keys, touches and pastes it hands the game, the game's runs
 // (the sample data at first, then any data folder loaded), and the data
 // checker's report on a loaded folder. Each run and each check is a program in
-// a Web Worker of its own (worker.js), ended and so freed whole when it is
-// replaced. The game's own side is src/platform/web/console.cpp.
+// a Web Worker of its own (worker.js, built into each program's script), ended
+// and so freed whole when it is replaced. The game's own side is src/platform/web/console.cpp.
 'use strict';
 
 (function () {
@@ -18,8 +18,8 @@
       restart: 'Restart',
       load: 'Load data',
       screenReader: 'Screen reader',
-      help: 'Arrow keys or H K M P (or swipes on the field, or the pad) walk the hero ●; the pawn 歩 chases. ' +
-        'Restart starts over; Load data plays your own data folder (or drop it on the page).',
+      help: 'Arrow keys, H K M P, swipes or the pad walk the hero ●; the pawn 歩 chases. ' +
+        'Restart starts over; Load data (or a folder dropped here) plays your own data.',
       screenLabel: 'The game',
       padLabel: 'Walk',
       up: 'Up', down: 'Down', left: 'Left', right: 'Right',
@@ -29,7 +29,7 @@
       starting: 'The game is starting…',
       running: (name) => name === null ? 'The game is running on the sample data.' : `The game is running on ${name}.`,
       ended: 'The game has ended.',
-      endedAt: (file, why) => `The game has ended: it could not read ${file} (${why}).`,
+      endedAt: (status, file, why) => `The game has ended (status ${status}): it could not read ${file} (${why}).`,
       endedStatus: (status) => status === 255
         ? 'The game has ended (status 255): a data file it needs could not be read.'
         : `The game has ended (status ${status}).`,
@@ -44,11 +44,16 @@
       checking: (name) => `Checking ${name}…`,
       loadFailed: (name, why) => `${name} was not loaded: ${why} The game and the findings are as they were.`,
       noFiles: 'it holds no files of its own.',
-      count: (n, noun) => `${n} ${noun}${n === 1 ? '' : 's'}`,
-      summary: (counts, stops) => `${counts}${stops ? ': the game will stop at the first error.' : '.'}`,
+      summary: (errors, warnings, notes, stops) => [[errors, 'error'], [warnings, 'warning'], [notes, 'note']]
+        .map(([n, noun]) => `${n} ${noun}${n === 1 ? '' : 's'}`).join(', ') +
+        (stops ? ': the game will stop at the first error.' : '.'),
       severity: { error: 'error', warning: 'warning', note: 'note' },
     },
   };
+  // The first run's worker starts loading at once, while the page is set up.
+  let firstWorker = null;
+  try { firstWorker = new Worker('console-rpg.js'); } catch (error) { /* said when the run starts */ }
+
   const Language = 'en';
   const T = Texts[Language];
   document.documentElement.lang = Language;
@@ -276,22 +281,46 @@
     screen.rowElements.push(row);
   }
 
-  // The field as large as the room the page leaves it: all the box's width,
-  // and the window's height below its top but for the help line under it.
+  const SideLeastRem = 16;  // the findings' column at its narrowest (page.css)
+
+  // The field as large as the room the page leaves it: all its box's width,
+  // and the window's height below its top (but for the help line where that
+  // stands below it). Its margin and border take a cell and two pixels.
   function fitScreen() {
-    const style = getComputedStyle(terminalBox);
-    const inner = (a, b) => parseFloat(style[a]) + parseFloat(style[b]);
-    const width = terminalBox.clientWidth - inner('paddingLeft', 'paddingRight');
-    const top = terminalBox.getBoundingClientRect().top + window.scrollY;
-    const below = parseFloat(getComputedStyle(document.body).paddingBottom) + $('help').offsetHeight + 8;
-    const height = window.innerHeight - top - below - inner('paddingTop', 'paddingBottom') -
-      inner('borderTopWidth', 'borderBottomWidth');
-    const cell = Math.max(3, Math.min(width / screen.shownColumns, height / (Rows * 2)));
+    const help = $('help');
+    const box = terminalBox.getBoundingClientRect();
+    const helpBelow = help.getBoundingClientRect().top >= box.bottom - 1;
+    const below = parseFloat(getComputedStyle(document.body).paddingBottom) + (helpBelow ? help.offsetHeight + 8 : 0);
+    // Beside the findings, the field takes all the width but their least.
+    const main = terminalBox.parentElement;
+    const mainStyle = getComputedStyle(main);
+    const beside = mainStyle.gridTemplateColumns.trim().split(/\s+/).length > 1;
+    const rem = parseFloat(getComputedStyle(document.documentElement).fontSize);
+    const width = (beside ? main.clientWidth - SideLeastRem * rem - parseFloat(mainStyle.columnGap) : main.clientWidth) - 2;
+    const height = window.innerHeight - (box.top + window.scrollY) - below - 2;
+    const cell = Math.max(3, Math.min(width / (screen.shownColumns + 1), height / (Rows * 2 + 1)));
     screenElement.style.setProperty('--columns', String(screen.shownColumns));
-    screenElement.style.setProperty('--cell', cell.toFixed(3) + 'px');
+    screenElement.style.setProperty('--cell', (Math.floor(cell * 100) / 100) + 'px');
   }
-  new ResizeObserver(fitScreen).observe(terminalBox);
-  window.addEventListener('resize', fitScreen);
+  // Fitted again when the page's width changes, or the header's height (the
+  // status line may wrap); never on a change of the field's own size.
+  let fitting = false;
+  function fitSoon() {
+    if (fitting) return;
+    fitting = true;
+    requestAnimationFrame(() => { fitting = false; fitScreen(); });
+  }
+  const watched = new Map();
+  const resizes = new ResizeObserver((entries) => {
+    for (const entry of entries) {
+      const size = entry.target.tagName === 'MAIN' ? entry.contentRect.width : entry.contentRect.height;
+      if (watched.get(entry.target) !== size) fitSoon();
+      watched.set(entry.target, size);
+    }
+  });
+  resizes.observe(terminalBox.parentElement);
+  resizes.observe(document.querySelector('header'));
+  window.addEventListener('resize', fitSoon);
   screen.reset();
 
   // ---- Screen readers ----
@@ -349,7 +378,7 @@
   function endSentence(status) {
     if (status === 0) return T.ended;
     const stop = stoppedAt(data.report);
-    return stop ? T.endedAt(stop.file, stop.why) : T.endedStatus(status);
+    return stop ? T.endedAt(status, stop.file, stop.why) : T.endedStatus(status);
   }
 
   // A fresh run: the one on the screen ends and its worker goes, with all it
@@ -361,9 +390,10 @@
     ++counts.started;
     ++counts.live;
     setStatus(T.starting);
-    let worker;
+    let worker = firstWorker;
+    firstWorker = null;
     try {
-      worker = new Worker('worker.js');
+      worker = worker || new Worker('console-rpg.js');
     } catch (error) {
       thisRun.freed = true;
       --counts.live;
@@ -392,10 +422,11 @@
     };
     worker.onerror = (event) => {
       event.preventDefault();
-      finish(thisRun, T.notStarted(event.message || T.workerFailed('worker.js')));
+      finish(thisRun, T.notStarted(event.message || T.workerFailed('console-rpg.js')));
     };
+    worker.postMessage({ run: 'game', files: data.files, columns: Columns, rows: Rows });
     gameWasm().then((wasm) => {
-      if (!thisRun.freed) worker.postMessage({ run: 'game', wasm, files: data.files, columns: Columns, rows: Rows });
+      if (!thisRun.freed) worker.postMessage({ wasm });
     }, (error) => finish(thisRun, T.notStarted(error.message)));
   }
 
@@ -487,7 +518,7 @@
 
   function checkData(files) {
     return new Promise((resolve, reject) => {
-      const worker = new Worker('worker.js');
+      const worker = new Worker('console-rpg-check.js');
       const done = () => { worker.terminate(); if (checking && checking.worker === worker) checking = null; };
       checking = { worker, reject };
       worker.onmessage = (event) => {
@@ -498,7 +529,7 @@
       worker.onerror = (event) => {
         event.preventDefault();
         done();
-        reject(new Error(event.message || T.workerFailed('worker.js')));
+        reject(new Error(event.message || T.workerFailed('console-rpg-check.js')));
       };
       worker.postMessage({ run: 'check', files });
     });
@@ -520,8 +551,7 @@
       items.push(item);
     }
     checkList.replaceChildren(...items);
-    checkSummary.textContent = T.summary([T.count(tally.error, 'error'), T.count(tally.warning, 'warning'),
-      T.count(tally.note, 'note')].join(', '), report.exit_status === 2);
+    checkSummary.textContent = T.summary(tally.error, tally.warning, tally.note, report.exit_status === 2);
   }
 
   // ---- Loading a folder ----
@@ -536,8 +566,15 @@
   }
 
   async function loadData(number, chosen) {
-    const { files, name, leftOut } = await chosen;
+    const { files: given, name, leftOut } = await chosen;
     if (number !== loadsStarted) return;
+    // Dropped files from two folders may share a name: the first is taken.
+    const taken = new Set();
+    const files = given.filter((file) => {
+      if (!taken.has(file.name)) return taken.add(file.name);
+      leftOut.push(file.name);
+      return false;
+    });
     loadMessage.className = '';
     loadMessage.textContent = T.checking(name);
     try {
@@ -652,8 +689,8 @@
     setTimeout(() => navigator.serviceWorker.register('sw.js').catch(() => {}), 0);
   }
 
-  // Anything that goes wrong on the page is said on it.
-  window.addEventListener('error', (event) => setStatus(T.pageFailed(event.message)));
+  // Anything that goes wrong in the page's scripts is said on it.
+  window.addEventListener('error', (event) => { if (event.error) setStatus(T.pageFailed(event.message)); });
   window.addEventListener('unhandledrejection', (event) => {
     setStatus(T.pageFailed((event.reason && event.reason.message) || String(event.reason)));
   });

@@ -1,18 +1,20 @@
 // SPDX-FileCopyrightText: 2026 the console-rpg authors
 // SPDX-License-Identifier: MIT
 // One program of the page, in a Web Worker of its own: a run of the game, or
-// the data checker reading a folder. The page ends the worker when it has no
+// the data checker reading a folder. The build appends this to each
+// program's own script (console-rpg.js, console-rpg-check.js), so that a
+// worker is one file to fetch. The page ends the worker when it has no
 // more use for it, and everything the program held (its module, memory and
 // files) goes with it. Nothing a folder holds, however large, is read on the
 // page's own thread: its files are mounted here as they stand and read in
 // slices when the program reads them.
 //
-// From the page: {run: 'game', wasm, files, columns, rows}, then {input}
-// (bytes typed); or {run: 'check', files}. `files` is null (the sample data
+// From the page: {run: 'game', files, columns, rows}, then {wasm} (the
+// game's compiled module, shared by every run) and {input} (bytes typed); or
+// {run: 'check', files}. `files` is null (the sample data
 // built into the game) or [{name, blob}].
 // To the page: {write} (bytes drawn), {waiting} (whether the game waits for
 // a key), {report} (the checker's), {exit} (the status), {failed} (a message).
-'use strict';
 
 // A program's way out, exit(), throws Emscripten's ExitStatus through
 // whatever called it. It is how a run ends, not a fault: not reported.
@@ -25,10 +27,29 @@ function failed(error) {
   self.postMessage({ failed: String((error && error.message) || error) });
 }
 
-// The folder's files in /data, the working directory.
+// The folder's files in /data, the working directory, read as the programs
+// read them. The programs read through stdio a kilobyte at a time; each
+// read of a file from the page is slow, so a file is read 4 MB at a time and
+// the reads are served from that slice: a file of hundreds of megabytes
+// takes seconds and never more than a slice of memory.
+const SliceBytes = 4 << 20;
 function mountData(FS, files) {
+  const filesystem = FS.filesystems.WORKERFS;
+  const reader = new FileReaderSync();
+  filesystem.stream_ops.read = (stream, buffer, offset, length, position) => {
+    const node = stream.node;
+    if (position >= node.size) return 0;
+    const count = Math.min(length, node.size - position);
+    let slice = node.pageSlice;
+    if (!slice || position < slice.start || position + count > slice.start + slice.bytes.length) {
+      const end = Math.min(node.size, position + Math.max(SliceBytes, count));
+      slice = node.pageSlice = { start: position, bytes: new Uint8Array(reader.readAsArrayBuffer(node.contents.slice(position, end))) };
+    }
+    buffer.set(slice.bytes.subarray(position - slice.start, position - slice.start + count), offset);
+    return count;
+  };
   FS.mkdir('/data');
-  FS.mount(FS.filesystems.WORKERFS, { blobs: files.map(({ name, blob }) => ({ name, data: blob })) }, '/data');
+  FS.mount(filesystem, { blobs: files.map(({ name, blob }) => ({ name, data: blob })) }, '/data');
   FS.chdir('/data');
 }
 
@@ -59,9 +80,10 @@ function inputQueue() {
 }
 
 function runGame(message) {
-  importScripts('console-rpg.js');
   const input = inputQueue();
   let wake = null;
+  let receiveWasm;
+  const wasm = new Promise((resolve) => { receiveWasm = resolve; });
   const module = {
     pageTerminal: { cols: message.columns, rows: message.rows },
     pageInput: input,
@@ -75,7 +97,8 @@ function runGame(message) {
     },
     pageWrite(bytes) { self.postMessage({ write: bytes }, [bytes.buffer]); },
     instantiateWasm(imports, receive) {
-      WebAssembly.instantiate(message.wasm, imports).then((instance) => receive(instance, message.wasm), failed);
+      wasm.then((compiled) => WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled)))
+        .catch(failed);
       return {};
     },
     onRuntimeInitialized() {
@@ -92,6 +115,7 @@ function runGame(message) {
     printErr() {},
   };
   self.onmessage = (event) => {
+    if (event.data.wasm) receiveWasm(event.data.wasm);
     if (!event.data.input) return;
     input.push(event.data.input);
     if (wake) wake();
@@ -101,7 +125,6 @@ function runGame(message) {
 
 // The checker's report (--json) on the folder, whatever its exit status.
 function runCheck(message) {
-  importScripts('console-rpg-check.js');
   const lines = [];
   createChecker({
     print(line) { lines.push(line); },
@@ -121,8 +144,9 @@ function runCheck(message) {
 
 self.onmessage = (event) => {
   try {
-    if (event.data.run === 'game') runGame(event.data);
-    else if (event.data.run === 'check') runCheck(event.data);
+    if (event.data.run === 'game' && typeof createGame === 'function') runGame(event.data);
+    else if (event.data.run === 'check' && typeof createChecker === 'function') runCheck(event.data);
+    else failed(new Error('not the program asked for: ' + event.data.run));
   } catch (error) {
     failed(error);
   }
