@@ -234,18 +234,25 @@ void Draw_Bordered_Field(Screen& screen) {
 }
 
 TEST(Screen_Renderer, A_Terminal_Too_Small_Shows_One_Line_Until_The_Field_Fits) {
-    auto screen = Make_Screen(40, 12, false);
+    auto screen = Make_Screen(40, 10, false);
     Draw_Bordered_Field(*screen);
     Present(*screen);
     const std::u32string first = screen->terminal.rows[0];
-    EXPECT_EQ(first.substr(0, 33), U"Too small: need 54x20, have 40x12");
-    for (int y = 1; y < 12; ++y) EXPECT_EQ(screen->terminal.rows[y], std::u32string(40, U' '));
+    EXPECT_EQ(first.substr(0, 33), U"Too small: need 54x20, have 40x10");
+    for (int y = 1; y < 10; ++y) EXPECT_EQ(screen->terminal.rows[y], std::u32string(40, U' '));
     EXPECT_EQ(Present(*screen), "") << "nothing more while nothing changes";
-
-    platform::View_Resize(screen->view, 53, 30);
-    screen->terminal = test_terminal::Make_Terminal(53, 30, false);
-    Present(*screen);
-    EXPECT_EQ(screen->terminal.rows[0].substr(0, 33), U"Too small: need 54x20, have 53x30");
+    // Every new size is told, one that changes only the height too.
+    struct Size {
+        int width, height;
+        const char32_t* told;
+    };
+    for (const Size& size : {Size{40, 12, U"Too small: need 54x20, have 40x12"},
+                             Size{53, 30, U"Too small: need 54x20, have 53x30"}}) {
+        platform::View_Resize(screen->view, size.width, size.height);
+        screen->terminal = test_terminal::Make_Terminal(size.width, size.height, false);
+        Present(*screen);
+        EXPECT_EQ(screen->terminal.rows[0].substr(0, 33), size.told);
+    }
 
     platform::View_Resize(screen->view, 54, 20);
     screen->terminal = test_terminal::Make_Terminal(54, 20, false);
