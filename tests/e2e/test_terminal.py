@@ -47,25 +47,36 @@ class TerminalRestore(unittest.TestCase):
     def start_field(self, name):
         work = make_work_dir(self, game_link=True)
         tmux = self.start(name, work)
+        return work, tmux, self.field_shown(tmux)
+
+    def field_shown(self, tmux):
+        """The game's process id once its field is shown."""
         tmux.wait_for(lambda s: HERO in "".join(s), what="the field")
         self.assertEqual(tmux.query("#{alternate_on}"), "1")
         pid = game_pid(tmux.pane_pid())
         self.assertIsNotNone(pid)
-        return work, tmux, pid
+        return pid
 
     def test_signals_restore_the_terminal_and_end_with_their_own_status(self):
         ways = [("ctrl-c", lambda tmux, pid: tmux.send("C-c"), signal.SIGINT),
                 ("ctrl-backslash", lambda tmux, pid: tmux.send("C-\\"), signal.SIGQUIT)]
         ways += [(sig.name, lambda tmux, pid, sig=sig: os.kill(pid, sig), sig) for sig in FATAL_SIGNALS]
-        for name, end, sig in ways:
+        # Every way at once, a game each, taken step by step together.
+        games = []
+        for name, _, _ in ways:
+            work = make_work_dir(self, game_link=True)
+            games.append((work, self.start(name, work)))
+        pids = [self.field_shown(tmux) for _, tmux in games]
+        # Keys typed while the game could not read them are still waiting when it ends.
+        for (_, tmux), pid in zip(games, pids):
+            os.kill(pid, signal.SIGSTOP)
+            tmux.send("typed-ahead", "Enter")
+        time.sleep(0.1)
+        for (_, end, _), (_, tmux), pid in zip(ways, games, pids):
+            end(tmux, pid)
+            os.kill(pid, signal.SIGCONT)
+        for (name, _, sig), (work, tmux) in zip(ways, games):
             with self.subTest(way=name):
-                work, tmux, pid = self.start_field(name)
-                # Keys typed while the game could not read them are still waiting when it ends.
-                os.kill(pid, signal.SIGSTOP)
-                tmux.send("typed-ahead", "Enter")
-                time.sleep(0.1)
-                end(tmux, pid)
-                os.kill(pid, signal.SIGCONT)
                 self.check_restored(tmux, work, 128 + sig, typed_ahead=True)
 
     def test_ctrl_c_ends_the_game_at_once_after_a_huge_paste(self):

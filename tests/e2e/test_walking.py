@@ -30,33 +30,29 @@ class Walking(unittest.TestCase):
         tmux.send(*keys)
         tmux.wait_for(lambda s: find_in(s, HERO) == place, timeout=3, what="the hero at %s" % (place,))
 
-    def hero_stays(self, tmux, keys, place):
+    def hero_stays(self, tmux, keys, place, then, there):
+        """The keys move nothing: the move that follows them (then) lands where it would from place."""
         tmux.send(*keys)
-        time.sleep(0.3)  # several passes of the loop: a move would have shown by now
-        self.assertEqual(find_in(tmux.screen(), HERO), place)
+        self.hero_moves_to(tmux, [then], there)
 
     def test_each_arrow_press_moves_exactly_one_step(self):
         tmux = self.start("arrows", 30, 8)
         for key, place in [("Left", (28, 8)), ("Right", (30, 8)), ("Up", (30, 7)), ("Down", (30, 8)),
-                           ("Right", (32, 8)), ("Right", (34, 8))]:
+                           ("Right", (32, 8)), ("Right", (34, 8)), ("Up", (34, 7))]:
             self.hero_moves_to(tmux, [key], place)
-        time.sleep(0.2)
-        self.assertEqual(find_in(tmux.screen(), HERO), (34, 8), "a press moved more than once")
         screen = tmux.screen()
-        self.assertEqual(screen[8][:60].count(HERO), 1, "the old places were not erased")
+        self.assertEqual(screen[8][:60].count(HERO), 0, "the old places were not erased")
 
     def test_walls_and_the_field_edges_refuse(self):
         tmux = self.start("walls", 48, 17)  # the bottom-right corner inside the walls
-        self.hero_stays(tmux, ["Right"], (48, 17))
-        self.hero_stays(tmux, ["Down"], (48, 17))
-        self.hero_moves_to(tmux, ["Up"], (48, 16))
+        self.hero_stays(tmux, ["Right", "Down"], (48, 17), "Up", (48, 16))
         for row in range(15, 4, -1):
             self.hero_moves_to(tmux, ["Up"], (48, row))
         # Then into the block of walls at columns 38 to 41 on rows 5 and 6.
         self.hero_moves_to(tmux, ["Left"], (46, 5))
         self.hero_moves_to(tmux, ["Left"], (44, 5))
         self.hero_moves_to(tmux, ["Left"], (42, 5))
-        self.hero_stays(tmux, ["Left"], (42, 5))
+        self.hero_stays(tmux, ["Left"], (42, 5), "Up", (42, 4))
 
     def test_letters_with_the_move_codes_move_and_modified_arrows_do_not(self):
         tmux = self.start("letters", 30, 8)
@@ -64,8 +60,11 @@ class Walking(unittest.TestCase):
         self.hero_moves_to(tmux, ["P"], (30, 8))
         self.hero_moves_to(tmux, ["M"], (32, 8))
         self.hero_moves_to(tmux, ["K"], (30, 8))
-        for key in ("C-Up", "C-Left", "M-Right", "M-Down", "h", "Home", "F1", "Escape"):
-            self.hero_stays(tmux, [key], (30, 8))
+        # Escape last and alone: with a key right behind it, the two are one Alt combination.
+        self.hero_stays(tmux, ["C-Up", "C-Left", "M-Right", "M-Down", "h", "Home", "F1"], (30, 8), "Up", (30, 7))
+        tmux.send("Escape")
+        time.sleep(0.1)  # well past the decoder's wait for the rest of a sequence
+        self.hero_moves_to(tmux, ["Down"], (30, 8))
 
 
 class Chase(unittest.TestCase):
