@@ -342,6 +342,7 @@ class Launcher(unittest.TestCase):
             ("a folder everyone may write", None, directory(0o777), others_write),
             ("a folder everyone may write, set up", None, directory(0o777, files=set_up), others_write),
             ("a folder its group may write", None, directory(0o775), others_write),
+            ("a folder only others may write", None, directory(0o757), others_write),
             ("a sticky folder everyone may write", None, directory(0o1777), others_write),
             ("a parent everyone may write", directory(0o777), None, others_write),
             ("a parent its group may write", directory(0o770), directory(0o700), others_write),
