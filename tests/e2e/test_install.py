@@ -348,6 +348,7 @@ class Launcher(unittest.TestCase):
             ("a parent its group may write", directory(0o770), directory(0o700), others_write),
             # Sticky, as /tmp is: nobody else may move the player's folder out of it.
             ("a sticky parent everyone may write", directory(0o1777), None, None),
+            ("a sticky parent others may write but not search", directory(0o1776), None, None),
             ("a folder that is a link of the player's to their own", None, link(mine), None),
             ("a folder that is a broken link", None, link("nowhere"), b"cannot enter"),
             ("a folder that is a link to itself", None, link("console-rpg"), b"cannot enter"),

@@ -87,7 +87,8 @@ class TerminalRestore(unittest.TestCase):
         sent = time.monotonic()
         status = wait_for_file(os.path.join(work, "rc"), timeout=10)
         self.assertIsNotNone(status, "the game did not end")
-        self.assertLess(time.monotonic() - sent, 0.5, "Ctrl+C took too long")
+        # Held behind the paste, it would take minutes; 1.5 s leaves room for a loaded machine.
+        self.assertLess(time.monotonic() - sent, 1.5, "Ctrl+C took too long")
         self.check_restored(tmux, work, 130)
 
     def test_the_fatal_stops_restore_the_terminal(self):

@@ -60,8 +60,8 @@ class Walking(unittest.TestCase):
         self.hero_moves_to(tmux, ["P"], (30, 8))
         self.hero_moves_to(tmux, ["M"], (32, 8))
         self.hero_moves_to(tmux, ["K"], (30, 8))
-        # Escape last and alone: with a key right behind it, the two are one Alt combination.
-        self.hero_stays(tmux, ["C-Up", "C-Left", "M-Right", "M-Down", "h", "Home", "F1"], (30, 8), "Up", (30, 7))
+        # Ctrl+S must not freeze the field either. Escape last and alone: with a key right behind it, the two are one Alt combination.
+        self.hero_stays(tmux, ["C-Up", "C-Left", "M-Right", "M-Down", "h", "Home", "F1", "C-s"], (30, 8), "Up", (30, 7))
         tmux.send("Escape")
         time.sleep(0.1)  # well past the decoder's wait for the rest of a sequence
         self.hero_moves_to(tmux, ["Down"], (30, 8))
