@@ -263,18 +263,10 @@ def has_ended(pid):
 def game_pid(shell_pid):
     """The console-rpg process started by the pane's shell."""
     try:
-        with open("/proc/%d/task/%d/children" % (shell_pid, shell_pid)) as f:
-            children = [int(p) for p in f.read().split()]
-    except FileNotFoundError:
+        children = Path("/proc/%d/task/%d/children" % (shell_pid, shell_pid)).read_text().split()
+        return next((int(pid) for pid in children if Path("/proc/%s/comm" % pid).read_text() == "console-rpg\n"), None)
+    except FileNotFoundError:  # the shell, or a child of it, ended meanwhile
         return None
-    for pid in children:
-        try:
-            with open("/proc/%d/comm" % pid) as f:
-                if f.read().strip() == "console-rpg":
-                    return pid
-        except FileNotFoundError:
-            continue
-    return None
 
 
 class Pty:

@@ -44,11 +44,6 @@ class TerminalRestore(unittest.TestCase):
         self.assertIn("shell-marker", screen, "the shell's screen was not brought back")
         self.assertNotIn(HERO, screen)
 
-    def start_field(self, name):
-        work = make_work_dir(self, game_link=True)
-        tmux = self.start(name, work)
-        return work, tmux, self.field_shown(tmux)
-
     def field_shown(self, tmux):
         """The game's process id once its field is shown."""
         tmux.wait_for(lambda s: HERO in "".join(s), what="the field")
@@ -81,13 +76,16 @@ class TerminalRestore(unittest.TestCase):
 
     def test_ctrl_c_ends_the_game_at_once_after_a_huge_paste(self):
         # A paste that filled the terminal's input buffer used to hold Ctrl+C back behind it.
-        work, tmux, pid = self.start_field("paste")
-        tmux.paste(b"\x1b[D\x1b[C" * (2 * 1024 * 1024 // 6))
+        work = make_work_dir(self, game_link=True)
+        tmux = self.start("paste", work)
+        self.field_shown(tmux)
+        tmux.paste(b"\x1b[D\x1b[C" * (512 * 1024 // 6))
         tmux.send("C-c")
         sent = time.monotonic()
         status = wait_for_file(os.path.join(work, "rc"), timeout=10)
         self.assertIsNotNone(status, "the game did not end")
-        # Held behind the paste, it would take minutes; 1.5 s leaves room for a loaded machine.
+        # Held behind the paste's 170 000 keys, read one a pass, it would take half an hour; the paste is
+        # no larger than that takes, since passing it through tmux costs a loaded machine a second a megabyte.
         self.assertLess(time.monotonic() - sent, 1.5, "Ctrl+C took too long")
         self.check_restored(tmux, work, 130)
 

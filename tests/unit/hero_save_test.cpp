@@ -23,6 +23,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "data/records.h"
@@ -104,25 +105,6 @@ std::string Problem_With_Failed_Save() {
     if (result != 0) problem += "the save returned " + std::to_string(result) + "\n";
     if (after != before) problem += "files before:\n" + Joined(before) + "files after:\n" + Joined(after);
     return problem;
-}
-
-void Expect_Same_Hero(const Hero_Status_Info& a, const Hero_Status_Info& b) {
-    EXPECT_STREQ(a.name.data(), b.name.data());
-    EXPECT_EQ(a.hp, b.hp);
-    EXPECT_EQ(a.attack, b.attack);
-    EXPECT_EQ(a.defense, b.defense);
-    EXPECT_EQ(a.stat4, b.stat4);
-    EXPECT_EQ(a.stat5, b.stat5);
-    EXPECT_EQ(a.stat6, b.stat6);
-    EXPECT_EQ(a.rating, b.rating);
-    EXPECT_EQ(a.exp, b.exp);
-    EXPECT_EQ(a.level, b.level);
-    EXPECT_EQ(a.aux, b.aux);
-    EXPECT_EQ(a.group3, b.group3);
-    EXPECT_EQ(a.group4, b.group4);
-    EXPECT_EQ(a.group5, b.group5);
-    EXPECT_EQ(a.x, b.x);
-    EXPECT_EQ(a.y, b.y);
 }
 
 // Child processes report through their exit status.
@@ -208,7 +190,11 @@ TEST_F(Hero_Save, RoundTripsEveryFieldAtTheEndsOfItsRange) {
         ASSERT_EQ(Save_Hero_Status(), 1);
         std::memset(&hero, 0x5A, sizeof hero);
         ASSERT_EQ(Load_Hero_Status(), 1);
-        Expect_Same_Hero(hero, record);
+        const auto fields = [](const Hero_Status_Info& h) {
+            return std::tuple(std::string(h.name.data()), h.hp, h.attack, h.defense, h.stat4, h.stat5, h.stat6,
+                              h.rating, h.exp, h.level, h.aux, h.group3, h.group4, h.group5, h.x, h.y);
+        };
+        EXPECT_EQ(fields(hero), fields(record));
     }
     // The last file is the middle case: how its signed values are written.
     const std::string text = Read_File(Hero_File_Name);

@@ -258,11 +258,7 @@ TEST(Key_Decoder, A_Control_Byte_Breaks_A_Sequence_And_Still_Counts) {
 }
 
 TEST(Key_Decoder, Shift_Jis_Input_Drops_Double_Byte_Characters_Whole) {
-    const struct {
-        std::string bytes;
-        Codes codes;
-        const char* what;
-    } cases[] = {
+    const struct { std::string bytes; Codes codes; const char* what; } cases[] = {
         {"\x83\x48" "\x83\x6e" "P", {80}, "ォ is 0x83 0x48, ハ 0x83 0x6E: neither trail byte may move the hero"},
         {"\x81\xfc" "H", {72}, "0xFC, the last trail byte"},
         {"\xb1" "K", {75}, "half-width katakana"},

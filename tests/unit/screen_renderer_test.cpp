@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "drawing.h"
@@ -242,16 +243,12 @@ TEST(Screen_Renderer, A_Terminal_Too_Small_Shows_One_Line_Until_The_Field_Fits) 
     for (int y = 1; y < 10; ++y) EXPECT_EQ(screen->terminal.rows[y], std::u32string(40, U' '));
     EXPECT_EQ(Present(*screen), "") << "nothing more while nothing changes";
     // Every new size is told, one that changes only the height too.
-    struct Size {
-        int width, height;
-        const char32_t* told;
-    };
-    for (const Size& size : {Size{40, 12, U"Too small: need 54x20, have 40x12"},
-                             Size{53, 30, U"Too small: need 54x20, have 53x30"}}) {
-        platform::View_Resize(screen->view, size.width, size.height);
-        screen->terminal = test_terminal::Make_Terminal(size.width, size.height, false);
+    for (auto [width, height, told] : {std::tuple{40, 12, U"Too small: need 54x20, have 40x12"},
+                                        std::tuple{53, 30, U"Too small: need 54x20, have 53x30"}}) {
+        platform::View_Resize(screen->view, width, height);
+        screen->terminal = test_terminal::Make_Terminal(width, height, false);
         Present(*screen);
-        EXPECT_EQ(screen->terminal.rows[0].substr(0, 33), size.told);
+        EXPECT_EQ(screen->terminal.rows[0].substr(0, 33), told);
     }
 
     platform::View_Resize(screen->view, 54, 20);
