@@ -13,6 +13,7 @@ import fcntl
 import os
 import pty
 import re
+import select
 import shutil
 import struct
 import subprocess
@@ -188,23 +189,30 @@ class Tmux:
     env holds changes to the game's environment, as environment() applies them."""
 
     def __init__(self, test, name, command, width=80, height=25, env=None):
-        self.socket = "crpg-%s-%d" % (name, os.getpid())
+        # A socket of its own in a folder of its own: a server still dying from an earlier test
+        # (kill-server returns before it is gone) is never met again, and nothing is left behind.
+        folder = tempfile.mkdtemp(prefix="crpg-tmux-%s-" % name)
+        test.addCleanup(shutil.rmtree, folder, True)
+        self.socket = os.path.join(folder, "socket")
         self.test = test
-        self.kill_server()
+        # remain-on-exit is set before the pane starts, so that a command ending at once leaves its pane.
         subprocess.run(
-            ["tmux", "-L", self.socket, "-f", "/dev/null", "new-session", "-d", "-x", str(width), "-y", str(height),
+            ["tmux", "-S", self.socket, "-f", "/dev/null", "start-server", ";", "set-option", "-g", "remain-on-exit",
+             "on", ";", "new-session", "-d", "-x", str(width), "-y", str(height),
              "bash", "--norc", "--noprofile", "-c", command],
             check=True, env=environment({"TERM": "screen"}, env))
-        self._tmux("set-option", "-g", "remain-on-exit", "on", check=False)
+        self.server = int(self.query("#{pid}"))
         test.addCleanup(self.kill_server)
 
     def _tmux(self, *args, check=True):
-        return subprocess.run(["tmux", "-L", self.socket] + list(args), check=check,
+        return subprocess.run(["tmux", "-S", self.socket] + list(args), check=check,
                               capture_output=True, text=True).stdout
 
     def kill_server(self):
-        """Ends the server and so closes the pane's terminal, as closing a terminal window does."""
+        """Ends the server and so closes the pane's terminal, as closing a terminal window does; returns once
+        the server is gone."""
         self._tmux("kill-server", check=False)
+        poll(lambda: has_ended(self.server), timeout=10)
 
     def screen(self):
         return self._tmux("capture-pane", "-p").split("\n")
@@ -245,11 +253,22 @@ class Tmux:
         return screen
 
 
+def has_ended(pid):
+    """Gone, or ended and not yet collected by its parent."""
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            return f.read().rsplit(")", 1)[1].split()[0] == "Z"
+    except (FileNotFoundError, ProcessLookupError):  # reaped before, or between the open and the read
+        return True
+
+
 def game_pid(shell_pid):
     """The console-rpg process started by the pane's shell."""
-    out = subprocess.run(["pgrep", "-P", str(shell_pid), "-x", "console-rpg"], capture_output=True, text=True).stdout
-    pids = [int(p) for p in out.split()]
-    return pids[0] if pids else None
+    try:
+        children = Path("/proc/%d/task/%d/children" % (shell_pid, shell_pid)).read_text().split()
+        return next((int(pid) for pid in children if Path("/proc/%s/comm" % pid).read_text() == "console-rpg\n"), None)
+    except FileNotFoundError:  # the shell, or a child of it, ended meanwhile
+        return None
 
 
 class Pty:
@@ -259,22 +278,33 @@ class Pty:
     def __init__(self, test, width=80, height=25):
         self.master, self.slave = pty.openpty()
         fcntl.ioctl(self.slave, termios.TIOCSWINSZ, struct.pack("HHHH", height, width, 0, 0))
-        test.addCleanup(os.close, self.master)
-        test.addCleanup(os.close, self.slave)
         self.output = bytearray()
         self.lock = threading.Lock()
-        threading.Thread(target=self._read, daemon=True).start()
+        self.closing = False
+        reader = threading.Thread(target=self._read, daemon=True)
+        reader.start()
+        test.addCleanup(self._close, reader)
 
     def _read(self):
-        while True:
+        # Never blocks in a read, so that the descriptors are closed only once it has stopped: a read after
+        # the close could take a later terminal's output that reuses the number.
+        while not self.closing:
+            if not select.select([self.master], [], [], 0.02)[0]:
+                continue
             try:
                 data = os.read(self.master, 65536)
-            except OSError:
+            except OSError:  # no one holds the terminal any more
                 return
             if not data:
                 return
             with self.lock:
                 self.output += data
+
+    def _close(self, reader):
+        self.closing = True
+        reader.join()
+        os.close(self.master)
+        os.close(self.slave)
 
     def received(self):
         with self.lock:

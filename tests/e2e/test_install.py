@@ -362,11 +362,13 @@ class Launcher(unittest.TestCase):
             ("a folder everyone may write", None, directory(0o777), others_write),
             ("a folder everyone may write, set up", None, directory(0o777, files=set_up), others_write),
             ("a folder its group may write", None, directory(0o775), others_write),
+            ("a folder only others may write", None, directory(0o757), others_write),
             ("a sticky folder everyone may write", None, directory(0o1777), others_write),
             ("a parent everyone may write", directory(0o777), None, others_write),
             ("a parent its group may write", directory(0o770), directory(0o700), others_write),
             # Sticky, as /tmp is: nobody else may move the player's folder out of it.
             ("a sticky parent everyone may write", directory(0o1777), None, None),
+            ("a sticky parent others may write but not search", directory(0o1776), None, None),
             ("a folder that is a link of the player's to their own", None, link(mine), None),
             ("a folder that is a broken link", None, link("nowhere"), b"cannot enter"),
             ("a folder that is a link to itself", None, link("console-rpg"), b"cannot enter"),

@@ -30,83 +30,67 @@ int Seed_For_Draw(int range, int wanted) {
 
 struct Damage_Case {
     std::string name;
-    uint16_t level;
-    uint16_t attack;  // the attacker's
-    uint32_t exp;     // the hero's
-    uint16_t defense; // the defender's
-    uint16_t stat5;   // the defender's
+    bool hero_attacks;  // or the monster attacks the hero
+    uint16_t level;     // the hero's
+    uint16_t attack;    // the attacker's
+    uint32_t exp;       // the hero's
+    uint16_t defense;   // the defender's
+    uint16_t stat5;     // the defender's
     uint16_t power;
     uint16_t penetration;
     int r;
     uint16_t damage;
 };
 
-// The hero's damage; the bonus is 0 whenever r is 0.
-const std::array<Damage_Case, 15> Hero_Cases{{
-    {"worked example", 5, 30, 1000, 10, 4, 2, 5, 55, 39},
-    {"negative sum truncates toward zero", 0, 0, 11, 1, 1, 0, 3, 0, 0xFFFB},
-    {"product wraps and reads as negative", 0, 65535, 0, 1, 1, 65535, 0, 0, 1},
-    {"sum above int32 range", 0, 0, 4294967295u, 1, 1, 0, 0, 0, 0},
-    {"sum below int32 range", 0, 0, 4294967295u, 1, 1, 0, 2, 0, 0},
-    {"sum just above int32 max truncates into range", 0, 0, 4294967295u, 1, 2, 0, 0, 0, 0xFFFF},
-    {"largest sum", 0, 0, 2147483647u, 1, 1, 0, 0, 0, 0xFFFF},
-    {"bonus pushes the sum out of range", 0, 0, 2147483647u, 1, 1, 0, 0, 10, 0},
-    {"negative sum near int32 min", 0, 0, 4294967295u, 1, 2, 0, 4, 0, 1},
-    {"defender defense 0", 5, 30, 1000, 0, 4, 2, 5, 55, 0},
-    {"second divisor 0", 5, 30, 1000, 2, 2, 2, 4, 55, 0},
-    {"divisor product wraps negative", 0, 10, 262142, 65535, 65535, 1, 0, 0, 0xFFFF},
-    {"level 0 bonus reaches 10", 0, 0, 0, 1, 1, 0, 0, 100, 10},
-    {"level 16333 bonus reaches 10", 16333, 0, 0, 1, 1, 0, 0, 32766, 10},
-    {"level 16334 bonus stops at 9", 16334, 0, 0, 1, 1, 0, 0, 32767, 9},
+constexpr bool By_Hero = true;
+constexpr bool By_Monster = false;
+
+// The bonus is 0 whenever r is 0. A monster's roll takes the hero's level and
+// experience at two thirds.
+const std::array<Damage_Case, 23> Damage_Cases{{
+    {"worked example", By_Hero, 5, 30, 1000, 10, 4, 2, 5, 55, 39},
+    {"negative sum truncates toward zero", By_Hero, 0, 0, 11, 1, 1, 0, 3, 0, 0xFFFB},
+    {"product wraps and reads as negative", By_Hero, 0, 65535, 0, 1, 1, 65535, 0, 0, 1},
+    {"sum above int32 range", By_Hero, 0, 0, 4294967295u, 1, 1, 0, 0, 0, 0},
+    {"sum below int32 range", By_Hero, 0, 0, 4294967295u, 1, 1, 0, 2, 0, 0},
+    {"sum just above int32 max truncates into range", By_Hero, 0, 0, 4294967295u, 1, 2, 0, 0, 0, 0xFFFF},
+    {"largest sum", By_Hero, 0, 0, 2147483647u, 1, 1, 0, 0, 0, 0xFFFF},
+    {"bonus pushes the sum out of range", By_Hero, 0, 0, 2147483647u, 1, 1, 0, 0, 10, 0},
+    {"negative sum near int32 min", By_Hero, 0, 0, 4294967295u, 1, 2, 0, 4, 0, 1},
+    {"defender defense 0", By_Hero, 5, 30, 1000, 0, 4, 2, 5, 55, 0},
+    {"second divisor 0", By_Hero, 5, 30, 1000, 2, 2, 2, 4, 55, 0},
+    {"divisor product wraps negative", By_Hero, 0, 10, 262142, 65535, 65535, 1, 0, 0, 0xFFFF},
+    {"level 0 bonus reaches 10", By_Hero, 0, 0, 0, 1, 1, 0, 0, 100, 10},
+    {"level 16333 bonus reaches 10", By_Hero, 16333, 0, 0, 1, 1, 0, 0, 32766, 10},
+    {"level 16334 bonus stops at 9", By_Hero, 16334, 0, 0, 1, 1, 0, 0, 32767, 9},
+    {"monster: worked example", By_Monster, 5, 12, 1000, 9, 2, 3, 4, 53, 56},
+    {"monster: hero defense 0", By_Monster, 5, 12, 1000, 0, 2, 3, 4, 53, 0},
+    {"monster: twice the experience wraps before the third", By_Monster, 0, 0, 4294967295u, 1, 1, 0, 0, 0, 21844},
+    {"monster: level 2 uses level 1: range 103", By_Monster, 2, 0, 0, 1, 1, 0, 0, 102, 10},
+    {"monster: level 24500 bonus reaches 10", By_Monster, 24500, 0, 0, 1, 1, 0, 0, 32766, 10},
+    {"monster: level 24501 bonus stops at 9", By_Monster, 24501, 0, 0, 1, 1, 0, 0, 32767, 9},
+    {"monster: negative sum truncates toward zero", By_Monster, 0, 0, 17, 1, 1, 0, 3, 0, 0xFFFB},  // 34 / 3 / -2
+    {"monster: product wraps and reads as negative", By_Monster, 0, 65535, 0, 1, 1, 65535, 0, 0, 1},
 }};
 
-TEST(Combat, HeroAttackDamageTable) {
-    for (const Damage_Case& c : Hero_Cases) {
+TEST(Combat, AttackDamageTable) {
+    for (const Damage_Case& c : Damage_Cases) {
         SCOPED_TRACE(c.name);
-        Hero_Status_Info attacker{};
-        attacker.level = c.level;
-        attacker.attack = c.attack;
-        attacker.exp = c.exp;
-        Monster_Status_Info target{};
-        target.defense = c.defense;
-        target.stat5 = c.stat5;
+        Hero_Status_Info player{};
+        player.level = c.level;
+        player.exp = c.exp;
+        Monster_Status_Info monster{};
+        (c.hero_attacks ? player.attack : monster.attack) = c.attack;
+        (c.hero_attacks ? monster.defense : player.defense) = c.defense;
+        (c.hero_attacks ? monster.stat5 : player.stat5) = c.stat5;
         Skill_Info skill{};
         skill.power = c.power;
         skill.penetration = c.penetration;
-        const int following = Seed_For_Draw(2 * c.level + 101, c.r);
-        EXPECT_EQ(Hero_Attack_Damage(attacker, target, skill), c.damage);
-        EXPECT_EQ(Next_Random(), following) << "exactly one random number per damage";
-    }
-}
-
-// The monster's damage: level and experience enter at two thirds.
-const std::array<Damage_Case, 8> Monster_Cases{{
-    {"worked example", 5, 12, 1000, 9, 2, 3, 4, 53, 56},
-    {"hero defense 0", 5, 12, 1000, 0, 2, 3, 4, 53, 0},
-    {"twice the experience wraps before the third", 0, 0, 4294967295u, 1, 1, 0, 0, 0, 21844},
-    {"level 2 uses level 1: range 103", 2, 0, 0, 1, 1, 0, 0, 102, 10},
-    {"level 24500 bonus reaches 10", 24500, 0, 0, 1, 1, 0, 0, 32766, 10},
-    {"level 24501 bonus stops at 9", 24501, 0, 0, 1, 1, 0, 0, 32767, 9},
-    {"negative sum truncates toward zero", 0, 0, 17, 1, 1, 0, 3, 0, 0xFFFB},  // 34 / 3 / -2
-    {"product wraps and reads as negative", 0, 65535, 0, 1, 1, 65535, 0, 0, 1},
-}};
-
-TEST(Combat, MonsterAttackDamageTable) {
-    for (const Damage_Case& c : Monster_Cases) {
-        SCOPED_TRACE(c.name);
-        Hero_Status_Info target{};
-        target.level = c.level;
-        target.exp = c.exp;
-        target.defense = c.defense;
-        target.stat5 = c.stat5;
-        Monster_Status_Info attacker{};
-        attacker.attack = c.attack;
-        Skill_Info skill{};
-        skill.power = c.power;
-        skill.penetration = c.penetration;
-        const int reduced_level = (c.level * 2) / 3;
-        const int following = Seed_For_Draw(2 * reduced_level + 101, c.r);
-        EXPECT_EQ(Monster_Attack_Damage(target, attacker, skill), c.damage);
+        const int roll_level = c.hero_attacks ? c.level : (c.level * 2) / 3;
+        const int following = Seed_For_Draw(2 * roll_level + 101, c.r);
+        const uint16_t damage = c.hero_attacks ? Hero_Attack_Damage(player, monster, skill)
+                                               : Monster_Attack_Damage(player, monster, skill);
+        EXPECT_EQ(damage, c.damage);
         EXPECT_EQ(Next_Random(), following) << "exactly one random number per damage";
     }
 }
@@ -201,45 +185,19 @@ std::array<int, 7> Next_Draws() {
 
 int Delta(int base, int draw) { return std::max(0, base + draw % 5 - 2); }
 
-TEST(Combat, GrowStatsDrawsOncePerStatInOrder) {
-    for (uint32_t seed = 1; seed <= 300; ++seed) {
-        Hero_Status_Info grower{};
-        grower.level = 1;
-        grower.exp = 1000;
-        grower.hp = 100;
-        grower.attack = grower.defense = grower.stat4 = grower.stat5 = grower.stat6 = 10;
-        grower.rating = 77;
-        Seed_Random(seed);
-        const std::array<int, 7> draws = Next_Draws();
-        Seed_Random(seed);
-        Grow_Stats(grower);
-        ASSERT_EQ(grower.hp, 100 + Delta(50, draws[0])) << "seed " << seed;
-        ASSERT_GE(grower.hp, 148);
-        ASSERT_LE(grower.hp, 152);
-        const std::array<uint16_t, 5> others{grower.attack, grower.defense, grower.stat4, grower.stat5, grower.stat6};
-        for (size_t i = 0; i < others.size(); ++i) {
-            ASSERT_EQ(others[i], 10 + Delta(20, draws[i + 1])) << "seed " << seed << " stat " << i;
-            ASSERT_GE(others[i], 28);
-            ASSERT_LE(others[i], 32);
-        }
-        ASSERT_EQ(Next_Random(), draws[6]) << "six draws, no more";
-        ASSERT_EQ(grower.level, 1);
-        ASSERT_EQ(grower.exp, 1000u);
-        ASSERT_EQ(grower.rating, 77u);
-    }
-}
-
-TEST(Combat, GrowStatsEdges) {
+// Each of the six stats draws once, in order; level, experience and rating stay.
+TEST(Combat, GrowStatsTable) {
     struct Case {
         std::string name;
         uint16_t level;
         uint32_t exp;
         int16_t hp;
-        uint16_t attack;
+        uint16_t stat;  // attack, defense, stat4, stat5 and stat6 each
         int hp_base;
         int stat_base;
     };
-    const std::array<Case, 5> cases{{
+    const std::array<Case, 6> cases{{
+        {"a grown hero", 1, 1000, 100, 10, 50, 20},
         {"experience per level keeps 16 bits", 1, 65536 + 1000, 0, 0, 50, 20},
         {"no experience: negative growth clamps to 0", 1, 0, 0, 0, 0, 0},
         {"per level, unsigned", 7, 4294967295u, 0, 0, (613566756 & 0xFFFF) * 5 / 100,
@@ -254,14 +212,24 @@ TEST(Combat, GrowStatsEdges) {
             grower.level = c.level;
             grower.exp = c.exp;
             grower.hp = c.hp;
-            grower.attack = c.attack;
+            grower.attack = grower.defense = grower.stat4 = grower.stat5 = grower.stat6 = c.stat;
+            grower.rating = 77;
             Seed_Random(seed);
             const std::array<int, 7> draws = Next_Draws();
             Seed_Random(seed);
             Grow_Stats(grower);
-            ASSERT_EQ(grower.hp, static_cast<int16_t>(static_cast<uint16_t>(c.hp + Delta(c.hp_base, draws[0]))));
-            ASSERT_EQ(grower.attack, static_cast<uint16_t>(c.attack + Delta(c.stat_base, draws[1])));
-            ASSERT_EQ(grower.stat6, Delta(c.stat_base, draws[5]));
+            ASSERT_EQ(grower.hp, static_cast<int16_t>(static_cast<uint16_t>(c.hp + Delta(c.hp_base, draws[0]))))
+                << "seed " << seed;
+            const std::array<uint16_t, 5> others{grower.attack, grower.defense, grower.stat4, grower.stat5,
+                                                 grower.stat6};
+            for (size_t i = 0; i < others.size(); ++i) {
+                ASSERT_EQ(others[i], static_cast<uint16_t>(c.stat + Delta(c.stat_base, draws[i + 1])))
+                    << "seed " << seed << " stat " << i;
+            }
+            ASSERT_EQ(Next_Random(), draws[6]) << "six draws, no more";
+            ASSERT_EQ(grower.level, c.level);
+            ASSERT_EQ(grower.exp, c.exp);
+            ASSERT_EQ(grower.rating, 77u);
         }
     }
 }

@@ -23,10 +23,12 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "data/records.h"
 #include "data/status_files.h"
+#include "work_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -68,16 +70,6 @@ const std::string Sample_File =
     "31\r\n32\r\n33\r\n34\r\n35\r\n36\r\n\r\n"
     "10\r\n4\r\n";
 
-std::string Read_Bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Write_Bytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
 // Every entry under the working directory with what it holds, so that a
 // comparison catches a changed byte, a left-over file or a missing one.
 std::vector<std::string> Snapshot() {
@@ -89,7 +81,7 @@ std::vector<std::string> Snapshot() {
         } else if (entry.is_directory()) {
             line += "directory";
         } else {
-            line += Read_Bytes(entry.path());
+            line += Read_File(entry.path());
         }
         entries.push_back(line);
     }
@@ -113,25 +105,6 @@ std::string Problem_With_Failed_Save() {
     if (result != 0) problem += "the save returned " + std::to_string(result) + "\n";
     if (after != before) problem += "files before:\n" + Joined(before) + "files after:\n" + Joined(after);
     return problem;
-}
-
-void Expect_Same_Hero(const Hero_Status_Info& a, const Hero_Status_Info& b) {
-    EXPECT_STREQ(a.name.data(), b.name.data());
-    EXPECT_EQ(a.hp, b.hp);
-    EXPECT_EQ(a.attack, b.attack);
-    EXPECT_EQ(a.defense, b.defense);
-    EXPECT_EQ(a.stat4, b.stat4);
-    EXPECT_EQ(a.stat5, b.stat5);
-    EXPECT_EQ(a.stat6, b.stat6);
-    EXPECT_EQ(a.rating, b.rating);
-    EXPECT_EQ(a.exp, b.exp);
-    EXPECT_EQ(a.level, b.level);
-    EXPECT_EQ(a.aux, b.aux);
-    EXPECT_EQ(a.group3, b.group3);
-    EXPECT_EQ(a.group4, b.group4);
-    EXPECT_EQ(a.group5, b.group5);
-    EXPECT_EQ(a.x, b.x);
-    EXPECT_EQ(a.y, b.y);
 }
 
 // Child processes report through their exit status.
@@ -166,35 +139,22 @@ bool Enter_Private_Mounts() {
     return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
-class Hero_Save : public ::testing::Test {
+class Hero_Save : public Work_Dir_Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "hero_save_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory = pattern;
-        previous = fs::current_path();
-        fs::current_path(directory);
+        Work_Dir_Test::SetUp();
         hero = Sample_Hero();
-    }
-
-    void TearDown() override {
-        fs::current_path(previous);
-        fs::permissions(directory, fs::perms::owner_all);
-        fs::remove_all(directory);
     }
 
     void Expect_Child_Passes(int code) {
         if (code == Child_Cannot_Set_Up) GTEST_SKIP() << "this system does not allow the set-up";
         EXPECT_EQ(code, Child_Passed) << "see the child's report above";
     }
-
-    fs::path directory;
-    fs::path previous;
 };
 
 TEST_F(Hero_Save, WritesTheLayoutWithCrLfLineEnds) {
     ASSERT_EQ(Save_Hero_Status(), 1);
-    EXPECT_EQ(Read_Bytes(Hero_File_Name), Sample_File);
+    EXPECT_EQ(Read_File(Hero_File_Name), Sample_File);
 }
 
 TEST_F(Hero_Save, RoundTripsEveryFieldAtTheEndsOfItsRange) {
@@ -230,16 +190,20 @@ TEST_F(Hero_Save, RoundTripsEveryFieldAtTheEndsOfItsRange) {
         ASSERT_EQ(Save_Hero_Status(), 1);
         std::memset(&hero, 0x5A, sizeof hero);
         ASSERT_EQ(Load_Hero_Status(), 1);
-        Expect_Same_Hero(hero, record);
+        const auto fields = [](const Hero_Status_Info& h) {
+            return std::tuple(std::string(h.name.data()), h.hp, h.attack, h.defense, h.stat4, h.stat5, h.stat6,
+                              h.rating, h.exp, h.level, h.aux, h.group3, h.group4, h.group5, h.x, h.y);
+        };
+        EXPECT_EQ(fields(hero), fields(record));
     }
     // The last file is the middle case: how its signed values are written.
-    const std::string text = Read_Bytes(Hero_File_Name);
+    const std::string text = Read_File(Hero_File_Name);
     EXPECT_NE(text.find("\r\n\r\n-5\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\r\n\r\n-2147483648\r\n2147483647\r\n"), std::string::npos) << text;
 }
 
 TEST_F(Hero_Save, ReplacesALongerFileWholeAndLeavesNothingElse) {
-    Write_Bytes(Hero_File_Name, std::string(5000, '7'));
+    Write_File(Hero_File_Name, std::string(5000, '7'));
     ASSERT_EQ(Save_Hero_Status(), 1);
     EXPECT_EQ(Snapshot(), (std::vector<std::string>{std::string("./") + Hero_File_Name + " : " + Sample_File}));
 }
@@ -312,20 +276,21 @@ TEST_F(Hero_Save, LeftoversOfInterruptedSavesAreRemovedButNeverARunningSavesFile
         {of_running + "1", false, false, true, "brand-new: its writer may not have locked it yet"},
         {of_running + "2", true, false, false, "long untouched and not locked"},
         {of_running + "3", true, true, true, "long untouched but locked by a running save"},
+        {base + std::to_string(getpid()) + "-0", false, false, false, "named after this very process, which has made none"},
     };
     std::vector<Child> lockers;
     for (const auto& c : cases) {
-        Write_Bytes(c.name, "left");
+        Write_File(c.name, "left");
         if (c.aged) Age(c.name);
         if (c.locked) lockers.push_back(Running_Child(c.name));
     }
-    Write_Bytes("victim.txt", "victim");
+    Write_File("victim.txt", "victim");
     fs::create_symlink("victim.txt", base + "9");  // planted: never written through, never removed
 
     ASSERT_EQ(Save_Hero_Status(), 1);
-    EXPECT_EQ(Read_Bytes(Hero_File_Name), Sample_File);
+    EXPECT_EQ(Read_File(Hero_File_Name), Sample_File);
     for (const auto& c : cases) EXPECT_EQ(fs::exists(c.name), c.kept) << c.name << ": " << c.why;
-    EXPECT_EQ(Read_Bytes("victim.txt"), "victim");
+    EXPECT_EQ(Read_File("victim.txt"), "victim");
     EXPECT_TRUE(fs::is_symlink(base + "9"));
     // Last made, first ended: each child holds the release ends of those made before it.
     for (auto locker = lockers.rbegin(); locker != lockers.rend(); ++locker) {
@@ -338,7 +303,7 @@ TEST_F(Hero_Save, LeftoversOfInterruptedSavesAreRemovedButNeverARunningSavesFile
 // Saves killed at random points used to leave files that, a hundred of them
 // later, made every save fail.
 TEST_F(Hero_Save, KilledSavesNeverMakeALaterOneFail) {
-    for (int n = 0; n < 100; ++n) Write_Bytes(std::string(Hero_File_Name) + ".saving-" + std::to_string(n), "old");
+    for (int n = 0; n < 100; ++n) Write_File(std::string(Hero_File_Name) + ".saving-" + std::to_string(n), "old");
     uint32_t random = 12345;
     // Each save clears what the saves killed before it left, so the rounds go
     // on until the last kill, too, cuts a save short.
@@ -355,7 +320,7 @@ TEST_F(Hero_Save, KilledSavesNeverMakeALaterOneFail) {
     }
     ASSERT_TRUE(cut_short()) << "no save was cut short: the test proves nothing";
     ASSERT_EQ(Save_Hero_Status(), 1);
-    EXPECT_EQ(Read_Bytes(Hero_File_Name), Sample_File);
+    EXPECT_EQ(Read_File(Hero_File_Name), Sample_File);
     // What the killed saves left is gone; the older build's files are not ours to judge yet.
     EXPECT_EQ(Snapshot().size(), 1u + 100u) << Joined(Snapshot());
 }
@@ -374,6 +339,8 @@ TEST_F(Hero_Save, WritesThroughSymbolicLinksAndKeepsThePermissions) {
         {"a chain of links", {{Hero_File_Name, "store/link"}, {"store/link", "hero.txt"}}, "store/hero.txt", true,
          fs::perms::owner_read | fs::perms::owner_write},
         {"a link to nothing yet", {{Hero_File_Name, "store/new.txt"}}, "store/new.txt", false, fs::perms::none},
+        {"a link in a folder to a full path",
+         {{Hero_File_Name, "store/link"}, {"store/link", (Dir() / "store/hero.txt").string()}}, "store/hero.txt", true, fs::perms::owner_read | fs::perms::owner_write},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -381,12 +348,12 @@ TEST_F(Hero_Save, WritesThroughSymbolicLinksAndKeepsThePermissions) {
         fs::remove(Hero_File_Name);
         fs::create_directory("store");
         if (c.exists) {
-            Write_Bytes(c.file, "the old hero");
+            Write_File(c.file, "the old hero");
             fs::permissions(c.file, c.mode);
         }
         for (const auto& [name, to] : c.links) fs::create_symlink(to, name);
         ASSERT_EQ(Save_Hero_Status(), 1);
-        EXPECT_EQ(Read_Bytes(c.file), Sample_File);
+        EXPECT_EQ(Read_File(c.file), Sample_File);
         for (const auto& link : c.links) EXPECT_TRUE(fs::is_symlink(link.first)) << link.first;
         if (c.exists) {
             EXPECT_EQ(fs::status(c.file).permissions(), c.mode);
@@ -404,7 +371,7 @@ TEST_F(Hero_Save, FollowsAChainOfLinksAsFarAsTheSystemDoes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.links << " links");
         for (const auto& entry : fs::directory_iterator(".")) fs::remove(entry.path());
-        Write_Bytes("end.txt", "the old hero");
+        Write_File("end.txt", "the old hero");
         for (int i = 1; i < c.links; ++i) fs::create_symlink(i + 1 < c.links ? "l" + std::to_string(i + 1) : "end.txt", "l" + std::to_string(i));
         fs::create_symlink(c.links > 1 ? "l1" : "end.txt", Hero_File_Name);
         // The system's own answer for the same chain.
@@ -413,7 +380,7 @@ TEST_F(Hero_Save, FollowsAChainOfLinksAsFarAsTheSystemDoes) {
         if (descriptor >= 0) close(descriptor);
         if (c.saved) {
             EXPECT_EQ(Save_Hero_Status(), 1);
-            EXPECT_EQ(Read_Bytes("end.txt"), Sample_File);
+            EXPECT_EQ(Read_File("end.txt"), Sample_File);
             EXPECT_TRUE(fs::is_symlink(Hero_File_Name));
         } else {
             EXPECT_EQ(Problem_With_Failed_Save(), "");
@@ -424,7 +391,7 @@ TEST_F(Hero_Save, FollowsAChainOfLinksAsFarAsTheSystemDoes) {
 TEST_F(Hero_Save, KeepsTheOwnerAndGroupWherePermitted) {
     if (geteuid() != 0) GTEST_SKIP() << "only a privileged process can give a file another owner";
     constexpr uid_t Nobody = 65534;
-    Write_Bytes(Hero_File_Name, "the old hero");
+    Write_File(Hero_File_Name, "the old hero");
     ASSERT_EQ(chown(Hero_File_Name, Nobody, Nobody), 0);
     ASSERT_EQ(Save_Hero_Status(), 1);
     struct stat saved {};
@@ -434,7 +401,7 @@ TEST_F(Hero_Save, KeepsTheOwnerAndGroupWherePermitted) {
 }
 
 TEST_F(Hero_Save, RefusesANameThatWouldNotReadBack) {
-    Write_Bytes(Hero_File_Name, "the old hero");
+    Write_File(Hero_File_Name, "the old hero");
     const std::array<std::string, 7> names{
         std::string(""),
         std::string("two words"),
@@ -457,7 +424,7 @@ TEST_F(Hero_Save, RefusesANameThatWouldNotReadBack) {
 
 TEST_F(Hero_Save, FailsWhenTheNameIsTakenByADirectory) {
     fs::create_directory(Hero_File_Name);
-    Write_Bytes(fs::path(Hero_File_Name) / "inside.txt", "kept");
+    Write_File(fs::path(Hero_File_Name) / "inside.txt", "kept");
     EXPECT_EQ(Problem_With_Failed_Save(), "");
 }
 
@@ -481,7 +448,7 @@ TEST_F(Hero_Save, FailsInADirectoryItCannotWrite) {
 TEST_F(Hero_Save, FailsOnAReadOnlyFileSystem) {
     ASSERT_EQ(Save_Hero_Status(), 1);
     hero.exp = 999999;
-    const std::string here = directory.string();
+    const std::string here = Dir().string();
     Expect_Child_Passes(In_Child([&here] {
         if (!Enter_Private_Mounts()) return Child_Cannot_Set_Up;
         if (mount(here.c_str(), here.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
@@ -524,7 +491,7 @@ TEST_F(Hero_Save, FailsOnAFullDevice) {
         // With room again the same save goes through: the space was the cause.
         fs::remove("filler");
         if (Save_Hero_Status() != 1) return Report("the save failed with room on the disk\n");
-        return Report(Read_Bytes(Hero_File_Name).find("999999") == std::string::npos ? "not saved\n" : "");
+        return Report(Read_File(Hero_File_Name).find("999999") == std::string::npos ? "not saved\n" : "");
     }));
 }
 

@@ -258,10 +258,13 @@ TEST(Key_Decoder, A_Control_Byte_Breaks_A_Sequence_And_Still_Counts) {
 }
 
 TEST(Key_Decoder, Shift_Jis_Input_Drops_Double_Byte_Characters_Whole) {
-    // "ハ" is 0x83 0x6E and "ォ" 0x83 0x48: neither trail byte may move the hero.
-    EXPECT_EQ(Decode("\x83\x48" "\x83\x6e" "P", Input_Encoding::Shift_Jis), Codes{80});
-    EXPECT_EQ(Decode("\xb1" "K", Input_Encoding::Shift_Jis), Codes{75}) << "half-width katakana";
-    EXPECT_EQ(Decode("\x83\r", Input_Encoding::Shift_Jis), Codes{13}) << "a lead byte without trail";
+    const struct { std::string bytes; Codes codes; const char* what; } cases[] = {
+        {"\x83\x48" "\x83\x6e" "P", {80}, "ォ is 0x83 0x48, ハ 0x83 0x6E: neither trail byte may move the hero"},
+        {"\x81\xfc" "H", {72}, "0xFC, the last trail byte"},
+        {"\xb1" "K", {75}, "half-width katakana"},
+        {"\x83\r", {13}, "a lead byte without trail"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Decode(c.bytes, Input_Encoding::Shift_Jis), c.codes) << c.what;
 }
 
 TEST(Key_Decoder, A_Full_Queue_Takes_No_Part_Of_A_Key) {

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "drawing.h"
@@ -126,24 +128,23 @@ TEST(Screen_Renderer, Every_Double_Byte_Character_Covers_Two_Columns_In_Either_W
     }
 }
 
-TEST(Screen_Renderer, Hero_And_Block_Stay_Two_Columns_Wide) {
+// A double-byte character covers two columns, the second blank or the wide character's right half; a
+// byte that is no character shows as "?".
+TEST(Screen_Renderer, Characters_And_Placeholders_Take_Their_Columns_In_Either_Width) {
+    const struct { std::string bytes; std::u32string shown; } cases[] = {
+        {"\x81\x9c\x81\xa1" "AB", U"\u25cf \u25a0 AB"},
+        {"\x81 \xff\x80\xa0\xfd\xfe\x1b\x07" "A", U"? ???????A "},
+    };
     for (bool wide : {false, true}) {
-        auto screen = Make_Screen(80, 25, wide);
-        Write(*screen, 8, 3, "\x81\x9c\x81\xa1" "AB");
-        Present(*screen);
-        const std::u32string& row = screen->terminal.rows[3];
-        EXPECT_EQ(row[8], Hero);
-        EXPECT_EQ(row[10], U'\u25a0');
-        EXPECT_EQ(row[12], U'A');
-        EXPECT_EQ(row[13], U'B');
+        for (const auto& c : cases) {
+            auto screen = Make_Screen(80, 25, wide);
+            Write(*screen, 8, 3, c.bytes);
+            Present(*screen);
+            std::u32string row = screen->terminal.rows[3].substr(8, c.shown.size());
+            std::replace(row.begin(), row.end(), Right_Half, U' ');
+            EXPECT_EQ(row, c.shown) << (wide ? "wide" : "narrow");
+        }
     }
-}
-
-TEST(Screen_Renderer, Bytes_That_Are_No_Character_Show_As_Placeholders) {
-    auto screen = Make_Screen(80, 25, false);
-    Write(*screen, 0, 0, "\x81 \xff\x80\xa0\xfd\xfe\x1b\x07" "A");
-    Present(*screen);
-    EXPECT_EQ(screen->terminal.rows[0].substr(0, 11), U"? ???????A ");
 }
 
 // The renderer's own sequences are the only ESC bytes, and no other byte
@@ -234,18 +235,21 @@ void Draw_Bordered_Field(Screen& screen) {
 }
 
 TEST(Screen_Renderer, A_Terminal_Too_Small_Shows_One_Line_Until_The_Field_Fits) {
-    auto screen = Make_Screen(40, 12, false);
+    auto screen = Make_Screen(40, 10, false);
     Draw_Bordered_Field(*screen);
     Present(*screen);
     const std::u32string first = screen->terminal.rows[0];
-    EXPECT_EQ(first.substr(0, 33), U"Too small: need 54x20, have 40x12");
-    for (int y = 1; y < 12; ++y) EXPECT_EQ(screen->terminal.rows[y], std::u32string(40, U' '));
+    EXPECT_EQ(first.substr(0, 33), U"Too small: need 54x20, have 40x10");
+    for (int y = 1; y < 10; ++y) EXPECT_EQ(screen->terminal.rows[y], std::u32string(40, U' '));
     EXPECT_EQ(Present(*screen), "") << "nothing more while nothing changes";
-
-    platform::View_Resize(screen->view, 53, 30);
-    screen->terminal = test_terminal::Make_Terminal(53, 30, false);
-    Present(*screen);
-    EXPECT_EQ(screen->terminal.rows[0].substr(0, 33), U"Too small: need 54x20, have 53x30");
+    // Every new size is told, one that changes only the height too.
+    for (auto [width, height, told] : {std::tuple{40, 12, U"Too small: need 54x20, have 40x12"},
+                                        std::tuple{53, 30, U"Too small: need 54x20, have 53x30"}}) {
+        platform::View_Resize(screen->view, width, height);
+        screen->terminal = test_terminal::Make_Terminal(width, height, false);
+        Present(*screen);
+        EXPECT_EQ(screen->terminal.rows[0].substr(0, 33), told);
+    }
 
     platform::View_Resize(screen->view, 54, 20);
     screen->terminal = test_terminal::Make_Terminal(54, 20, false);

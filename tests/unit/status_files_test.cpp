@@ -144,6 +144,7 @@ TEST_F(Status_Files, LongTokensAreCutAtACharacterBoundary) {
         {maru + maru, maru},            // 4 bytes: only one double-byte char fits in 3
         {"A" + maru, "A" + maru},       // exactly 3 bytes
         {"AB" + maru, "AB"},            // the lead byte alone would split the char
+        {"A\x81", "A\x81"},             // a lead byte before a space: the space still ends the token
         {std::string(500, 'x'), "xxx"},
     };
     for (const Case& c : cases) {

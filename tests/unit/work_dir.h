@@ -8,8 +8,19 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
+
+inline void Write_File(const std::filesystem::path& name, std::string_view bytes) {
+    std::ofstream out(name, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string Read_File(const std::filesystem::path& name) {
+    std::ifstream in(name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 class Work_Dir_Test : public ::testing::Test {
 protected:
@@ -24,17 +35,9 @@ protected:
     }
     void TearDown() override {
         std::filesystem::current_path(previous_);
+        // A test may have taken the write permission away.
+        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
         std::filesystem::remove_all(dir_);
-    }
-
-    static void Write_File(const std::string& name, std::string_view bytes) {
-        std::ofstream out(name, std::ios::binary);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-
-    static std::string Read_File(const std::string& name) {
-        std::ifstream in(name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     const std::filesystem::path& Dir() const { return dir_; }
