@@ -3,7 +3,7 @@
 #pragma once
 // Brings a terminal to show what the screen model holds, drawing only the
 // columns that differ from what the terminal already shows, through the back
-// end's drawing operations.
+// end's drawing operations (core/console.h).
 //
 // Every double-byte character covers exactly two columns whatever width the
 // terminal gives it: its second column is made blank first, then the character
@@ -15,9 +15,10 @@
 
 #include "platform/core/cp932_glyphs.h"
 #include "platform/core/screen_model.h"
-#include "platform/core/screen_operations.h"
 
 namespace platform {
+
+struct Console_Backend;  // core/console.h
 
 // The field needs 54 columns, and the line feed after its last row puts the
 // console cursor on a twentieth row.
@@ -50,6 +51,6 @@ void View_Invalidate(Terminal_View& view);
 // smaller than the field needs, a one-line notice with both sizes stands in
 // place of the field.
 void Present_Model(Screen_Model& model, Terminal_View& view, const Glyph_Table& glyphs,
-                   const Screen_Operations& operations);
+                   const Console_Backend& backend);
 
 }  // namespace platform

@@ -53,7 +53,13 @@ Script script;
 constexpr int Busy_Clock_Reads = 100'000;
 
 void Start(Glyph_Table& glyphs);
-const Screen_Operations& Operations();
+void Place(int row, int column, int, int);
+void Write_Cells(const Cell_Code* codes, int count);
+void New_Line();
+void Clear();
+void Enter();
+void Leave();
+void Send();
 Screen_Size Size() { return {Screen_Model::Columns, Screen_Model::Rows}; }
 void No_Screen_Events(Terminal_View&, bool) {}
 bool Key_Ready();
@@ -63,7 +69,21 @@ int64_t Virtual_Clock_Seconds();
 void End_Run(int status) { throw scripted::Process_Exit{status}; }
 
 constexpr Console_Backend Scripted_Backend = {
-    Start, Operations, Size, No_Screen_Events, Key_Ready, Next_Key, Pause, Virtual_Clock_Seconds, End_Run,
+    .start = Start,
+    .place_cursor = Place,
+    .write_cells = Write_Cells,
+    .new_line = New_Line,
+    .clear = Clear,
+    .enter_full_screen = Enter,
+    .leave_full_screen = Leave,
+    .send = Send,
+    .screen_size = Size,
+    .serve_screen_events = No_Screen_Events,
+    .key_waiting = Key_Ready,
+    .take_key = Next_Key,
+    .pause = Pause,
+    .clock_seconds = Virtual_Clock_Seconds,
+    .end_program = End_Run,
 };
 
 Console console{Scripted_Backend};
@@ -156,10 +176,6 @@ void Check_Frame() {
 void Send() {
     if (console.full_screen) Check_Frame();
 }
-
-const Screen_Operations Recorder = {Place, Write_Cells, New_Line, Clear, Enter, Leave, Send};
-
-const Screen_Operations& Operations() { return Recorder; }
 
 // ---- Keys and time ----------------------------------------------------------------
 

@@ -59,7 +59,7 @@ void Write_Stream(std::string_view bytes) {
 
 // ---- On a console ---------------------------------------------------------------
 
-void Console_Place_Cursor(int row, int column, int, int) {
+void Console_Place_Cursor(int row, int column) {
     if (Drawing_Dropped()) return;
     const COORD at = {static_cast<SHORT>(screen.origin.X + column), static_cast<SHORT>(screen.origin.Y + row)};
     SetConsoleCursorPosition(screen.target, at);
@@ -115,6 +115,14 @@ void Console_Clear() {
     }
 }
 
+// ---- On a file or pipe -----------------------------------------------------------
+
+void Write_To_Stream(const uint8_t* bytes, size_t length) {
+    if (!Drawing_Dropped()) Write_Stream({reinterpret_cast<const char*>(bytes), length});
+}
+
+// ---- Taking over ------------------------------------------------------------------
+
 HANDLE Make_Game_Buffer() {
     HANDLE buffer = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                               nullptr, CONSOLE_TEXTMODE_BUFFER, nullptr);
@@ -152,7 +160,9 @@ void Take_Over_Console() {
     if (GetConsoleScreenBufferInfo(screen.output, &info)) screen.origin = {info.srWindow.Left, info.srWindow.Top};
 }
 
-void Enter_Full_Screen() {
+}  // namespace
+
+void Screen_Take_Over() {
     AcquireSRWLockExclusive(&take_over_lock);
     if (!screen.taken_over && !screen.given_back) {
         if (screen.console) {
@@ -165,24 +175,32 @@ void Enter_Full_Screen() {
     ReleaseSRWLockExclusive(&take_over_lock);
 }
 
-// Each write goes out as it is made; there is no frame to send.
-void Nothing_To_Send() {}
+// On a file or pipe, the escape-byte writer draws; on a console each write
+// goes out as it is made, and there is no frame to send.
 
-const platform::Screen_Operations Console_Operations = {
-    Console_Place_Cursor, Console_Write_Cells, Console_New_Line, Console_Clear,
-    Enter_Full_Screen,    Screen_Restore,      Nothing_To_Send,
-};
-
-// ---- On a file or pipe -----------------------------------------------------------
-
-void Drain_To_Stream(platform::Output_Bytes& out) {
-    if (!Drawing_Dropped()) Write_Stream({reinterpret_cast<const char*>(out.data.data()), out.length});
-    out.length = 0;
+void Screen_Place_Cursor(int row, int column, int from_row, int from_column) {
+    if (!screen.console) return platform::Ansi_Place_Cursor(row, column, from_row, from_column);
+    Console_Place_Cursor(row, column);
 }
 
-const platform::Screen_Operations Stream_Operations = platform::Ansi_Operations(Enter_Full_Screen, Screen_Restore);
+void Screen_Write_Cells(const Cell_Code* codes, int count) {
+    if (!screen.console) return platform::Ansi_Write_Cells(codes, count);
+    Console_Write_Cells(codes, count);
+}
 
-}  // namespace
+void Screen_New_Line() {
+    if (!screen.console) return platform::Ansi_New_Line();
+    Console_New_Line();
+}
+
+void Screen_Clear() {
+    if (!screen.console) return platform::Ansi_Clear();
+    Console_Clear();
+}
+
+void Screen_Send() {
+    if (!screen.console) platform::Ansi_Send();
+}
 
 void Screen_Init(const platform::Glyph_Table& glyphs) {
     screen.output = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -191,7 +209,7 @@ void Screen_Init(const platform::Glyph_Table& glyphs) {
     screen.console = screen.output != nullptr && screen.output != INVALID_HANDLE_VALUE &&
                      GetConsoleMode(screen.output, &mode) != 0;
     // What puts writes through a text-mode stream.
-    if (!screen.console) platform::Ansi_Start(glyphs, "\r\n", Drain_To_Stream);
+    if (!screen.console) platform::Ansi_Start(glyphs, "\r\n", Write_To_Stream);
 }
 
 int Cp932_To_Utf8(const uint8_t* in, int in_length, uint8_t* out, int out_capacity) {
@@ -202,10 +220,6 @@ int Cp932_To_Utf8(const uint8_t* in, int in_length, uint8_t* out, int out_capaci
     const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), count, reinterpret_cast<char*>(out),
                                            out_capacity, nullptr, nullptr);
     return length > 0 ? length : -1;
-}
-
-const platform::Screen_Operations& Drawing_Operations() {
-    return screen.console ? Console_Operations : Stream_Operations;
 }
 
 platform::Screen_Size Query_Size() {
