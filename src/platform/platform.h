@@ -62,7 +62,7 @@ struct Glyph_Table;  // platform/core/cp932_glyphs.h
 
 // Fills the table with how standard output shows code page 932: in the
 // locale's character set on POSIX systems, the one the game draws in; in
-// UTF-8 on Windows, written to a console as its characters.
+// UTF-8 on Windows, written to a console as its characters, and in the page.
 void Load_Output_Glyphs(Glyph_Table& table);
 
 // The same in UTF-8, whatever the locale: for JSON, which is UTF-8 always.

@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The console as every back end runs it. Each write lands in the screen model
-// first; until the game first places the cursor it also goes out at once as
-// plain text (the missing-file notice, which stays readable after the game
-// ends); the first placement takes the screen over for the field, and from
+// first; until the game first places the cursor it also goes out as plain
+// text with the next flush (the missing-file notice, which stays readable
+// after the game ends); the first placement takes the screen over for the field, and from
 // then on the renderer brings the screen to match the model whenever the
 // player could look: before every key poll and every pause.
 //
@@ -117,7 +117,8 @@ struct Console {
     bool started = false;
     bool full_screen = false;  // the game has taken the screen over
     // Pauses in a row since the game last placed the cursor, wrote, took a
-    // key or read the clock (a back end also counts input that came in).
+    // key or read the clock, or input came in (the console counts what
+    // read_input gives; a back end with key codes counts its own).
     int quiet_pauses = 0;
     Screen_Model model{};
     Terminal_View view{};

@@ -6,10 +6,11 @@
 // end's drawing operations (core/console.h).
 //
 // Every double-byte character covers exactly two columns whatever width the
-// terminal gives it: its second column is made blank first, then the character
-// is written on its first column, and the cursor is placed again before the
-// next write since it may stand one or two columns further on. Nothing is
-// written past the terminal's right edge or bottom row, so nothing wraps.
+// terminal gives it: its second column is made blank first where it is not,
+// then the character is written on its first column, and the cursor is placed
+// again before the next write since it may stand one or two columns further
+// on. Nothing is written past the terminal's right edge or bottom row, so
+// nothing wraps.
 
 #include <array>
 
@@ -46,8 +47,8 @@ void View_Resize(Terminal_View& view, int width, int height);
 // The terminal's content is lost (after a suspension): draw everything again.
 void View_Invalidate(Terminal_View& view);
 
-// Draws what changed in the model since the last presentation and clears the
-// model's dirty rows; the caller sends the frame. While the terminal is
+// Draws the model's rows that changed since the last presentation and marks
+// the rows it drew clean; the caller sends the frame. While the terminal is
 // smaller than the field needs, a one-line notice with both sizes stands in
 // place of the field.
 void Present_Model(Screen_Model& model, Terminal_View& view, const Glyph_Table& glyphs,
