@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/core/ansi_screen.h"
 
+#include <charconv>
+
 namespace platform {
 
 namespace {
@@ -28,51 +30,24 @@ void Make_Room() {
     if (Output_Bytes::Capacity - writer.out.length < Most_Bytes_Per_Step) Write_Out();
 }
 
-// An escape sequence with up to two decimal parameters (a parameter of 1 is
-// left out when it stands alone), built on the stack so that it is appended
-// whole or not at all.
-struct Sequence {
-    std::array<char, 24> text{};
-    size_t length = 0;
-
-    void Put(char c) {
-        if (length < text.size()) text[length++] = c;
+// "ESC [ first ; second final", appended whole or not at all. A second of -1
+// is left out, and so is a first of 1 standing alone.
+void Append_Sequence(int first, int second, char final) {
+    std::array<char, 32> text{'\x1b', '['};
+    char* end = text.data() + 2;
+    char* const limit = text.data() + text.size() - 1;
+    if (first != 1 || second >= 0) end = std::to_chars(end, limit, first).ptr;
+    if (second >= 0) {
+        *end++ = ';';
+        end = std::to_chars(end, limit, second).ptr;
     }
-    void Put_Number(int value) {
-        std::array<char, 12> digits{};
-        size_t count = 0;
-        auto rest = static_cast<unsigned>(value < 0 ? 0 : value);
-        do {
-            digits[count++] = static_cast<char>('0' + rest % 10);
-            rest /= 10;
-        } while (rest != 0 && count < digits.size());
-        while (count > 0) Put(digits[--count]);
-    }
-};
-
-void Append_Sequence(int first, int second, bool has_second, char final) {
-    Sequence sequence;
-    sequence.Put('\x1b');
-    sequence.Put('[');
-    if (first != 1 || has_second) sequence.Put_Number(first);
-    if (has_second) {
-        sequence.Put(';');
-        sequence.Put_Number(second);
-    }
-    sequence.Put(final);
-    Append(writer.out, {sequence.text.data(), sequence.length});
+    *end++ = final;
+    Append(writer.out, {text.data(), static_cast<size_t>(end - text.data())});
 }
 
-// Coordinates are zero-based here and one-based on the wire.
-void Cursor_To(int row, int column) {  // CUP
-    if (column == 0) {
-        Append_Sequence(row + 1, 0, false, 'H');
-    } else {
-        Append_Sequence(row + 1, column + 1, true, 'H');
-    }
-}
-
-void Column_To(int column) { Append_Sequence(column + 1, 0, false, 'G'); }  // CHA
+// Coordinates are zero-based here and one-based on the wire: CUP, CHA.
+void Cursor_To(int row, int column) { Append_Sequence(row + 1, column == 0 ? -1 : column + 1, 'H'); }
+void Column_To(int column) { Append_Sequence(column + 1, -1, 'G'); }
 
 int Digit_Count(int value) {
     int digits = 1;
@@ -114,7 +89,7 @@ void Ansi_Place_Cursor(int row, int column, int from_row, int from_column) {
         if (Sequence_Length(relative) >= Sequence_Length(column + 1)) {
             Column_To(column);
         } else {
-            Append_Sequence(relative, 0, false, distance > 0 ? 'C' : 'D');
+            Append_Sequence(relative, -1, distance > 0 ? 'C' : 'D');  // CUF, CUB
         }
     }
 }

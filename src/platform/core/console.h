@@ -81,8 +81,8 @@ struct Console_Backend {
     // codes _getch gives, and drops those typed before it takes the screen
     // over. Null for a back end whose keys come as codes.
     int (*read_input)(uint8_t* bytes, int capacity) = nullptr;
-    // Milliseconds on a clock that never jumps, for how long an unfinished
-    // escape sequence has waited; with read_input.
+    // With read_input: milliseconds on a clock that never jumps, for how long
+    // an unfinished escape sequence has waited.
     int64_t (*now_ms)() = nullptr;
     // Without read_input: _kbhit and _getch; take_key only when key_waiting
     // said so.

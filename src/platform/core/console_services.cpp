@@ -16,13 +16,14 @@ namespace platform {
 
 namespace {
 
+bool finished_at_exit = false;
+
 void Finish_At_Exit() { Console_Finish(Platform_Console()); }
 
 // The program's console: from its first use on, whatever the game took of the
 // screen and the terminal is given back when the program exits.
 Console& Program_Console() {
-    static const bool finished_at_exit = std::atexit(Finish_At_Exit) == 0;
-    (void)finished_at_exit;
+    if (!finished_at_exit) finished_at_exit = std::atexit(Finish_At_Exit) == 0;
     return Platform_Console();
 }
 

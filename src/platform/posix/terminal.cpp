@@ -28,20 +28,11 @@ void Pause(int milliseconds);
 
 constexpr Console_Backend Terminal_Backend = {
     .start = Start,
-    .place_cursor = Ansi_Place_Cursor,
-    .write_cells = Ansi_Write_Cells,
-    .new_line = Ansi_New_Line,
-    .clear = Ansi_Clear,
-    .enter_full_screen = Session_Take_Over,
-    .leave_full_screen = Session_Restore,
-    .send = Ansi_Send,
-    .screen_size = Query_Size,
-    .serve_screen_events = Serve_Signals,
-    .read_input = Read_Input,
-    .now_ms = Monotonic_Ms,
-    .pause = Pause,
-    .clock_seconds = Wall_Clock_Seconds,
-    .end_program = Exit_Process,
+    .place_cursor = Ansi_Place_Cursor, .write_cells = Ansi_Write_Cells, .new_line = Ansi_New_Line, .clear = Ansi_Clear,
+    .enter_full_screen = Session_Take_Over, .leave_full_screen = Session_Restore, .send = Ansi_Send,
+    .screen_size = Query_Size, .serve_screen_events = Serve_Signals,
+    .read_input = Read_Input, .now_ms = Monotonic_Ms,
+    .pause = Pause, .clock_seconds = Wall_Clock_Seconds, .end_program = Exit_Process,
 };
 
 Console console{Terminal_Backend};

@@ -84,22 +84,13 @@ void Pause(int milliseconds);
 // which the page hears of and shows with the status.
 constexpr Console_Backend Page_Backend = {
     .start = Start,
-    .place_cursor = Ansi_Place_Cursor,
-    .write_cells = Ansi_Write_Cells,
-    .new_line = Ansi_New_Line,
-    .clear = Ansi_Clear,
-    .enter_full_screen = Enter_Full_Screen,
-    .leave_full_screen = Leave_Full_Screen,
-    .send = Ansi_Send,
-    .screen_size = Page_Size,
-    .serve_screen_events = Serve_Resize,
+    .place_cursor = Ansi_Place_Cursor, .write_cells = Ansi_Write_Cells, .new_line = Ansi_New_Line, .clear = Ansi_Clear,
+    .enter_full_screen = Enter_Full_Screen, .leave_full_screen = Leave_Full_Screen, .send = Ansi_Send,
+    .screen_size = Page_Size, .serve_screen_events = Serve_Resize,
     // The terminal gives what was typed as UTF-8 bytes, the same bytes a
     // terminal sends, so the shared decoder makes the same codes of them.
-    .read_input = page_take_input,
-    .now_ms = Now_Ms,
-    .pause = Pause,
-    .clock_seconds = Wall_Clock_Seconds,
-    .end_program = Exit_Process,
+    .read_input = page_take_input, .now_ms = Now_Ms,
+    .pause = Pause, .clock_seconds = Wall_Clock_Seconds, .end_program = Exit_Process,
 };
 
 Console console{Page_Backend};

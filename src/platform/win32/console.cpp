@@ -35,20 +35,12 @@ void Pause(int milliseconds);
 
 constexpr Console_Backend Windows_Backend = {
     .start = Start,
-    .place_cursor = Screen_Place_Cursor,
-    .write_cells = Screen_Write_Cells,
-    .new_line = Screen_New_Line,
-    .clear = Screen_Clear,
-    .enter_full_screen = Screen_Take_Over,
-    .leave_full_screen = Leave_Full_Screen,
+    .place_cursor = Screen_Place_Cursor, .write_cells = Screen_Write_Cells, .new_line = Screen_New_Line,
+    .clear = Screen_Clear, .enter_full_screen = Screen_Take_Over, .leave_full_screen = Leave_Full_Screen,
     .send = Screen_Send,
-    .screen_size = Query_Size,
-    .serve_screen_events = Serve_Resize,
-    .key_waiting = Keys_Waiting,
-    .take_key = Next_Key,
-    .pause = Pause,
-    .clock_seconds = Wall_Clock_Seconds,
-    .end_program = Exit_Process,
+    .screen_size = Query_Size, .serve_screen_events = Serve_Resize,
+    .key_waiting = Keys_Waiting, .take_key = Next_Key,
+    .pause = Pause, .clock_seconds = Wall_Clock_Seconds, .end_program = Exit_Process,
 };
 
 Console console{Windows_Backend};
