@@ -35,7 +35,7 @@ struct Screen_Size {
 // Everything a back end does, in one table. A terminal's drawing is the
 // escape-byte writer's (core/ansi_screen.h), which a back end may point the
 // drawing entries at; keys that come as a terminal's bytes are decoded here.
-// An entry a back end has no use for stays null.
+// Keys come one of two ways, and the entries of the other way stay null.
 struct Console_Backend {
     // Looks at the streams and fills the glyph table, before anything is
     // drawn.
