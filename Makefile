@@ -1,15 +1,24 @@
 # SPDX-FileCopyrightText: 2026 the console-rpg authors
 # SPDX-License-Identifier: MIT
 # The two commands a newcomer needs: `make run` and `make test`.
+#
+# Each build has a folder of its own: $(BUILD) is the development build, a
+# plain one that is quick to make, which `make run`, `make check`, `make test`
+# and `make bench` use; the packages are made from release builds with the
+# distribution's hardening ($(PACKAGE_BUILD), $(WINDOWS_BUILD), $(WEB_BUILD)).
 
-BUILD      := build
-SAN_BUILD  := build-sanitize
-JOBS       ?= 2
+BUILD         := build
+SAN_BUILD     := build-sanitize
+FUZZ_BUILD    := build-fuzz
+WINDOWS_BUILD := build-windows
+PACKAGE_BUILD := build-package
+RELEASE_DIR   := build-release
+JOBS          ?= 2
 
 BUILD_PACKAGES := cmake make g++ libc6-dev gettext
 TEST_PACKAGES  := $(BUILD_PACKAGES) libgtest-dev tmux python3
 
-.PHONY: all build run check-data test sanitize-test bench deps-build deps-test clean
+.PHONY: all build run check-data bench deps-build deps-test check test lint sanitize-test clean
 
 all: build
 
@@ -19,8 +28,10 @@ deps-build:
 deps-test:
 	@tools/ensure-packages $(TEST_PACKAGES)
 
+# ---- The development build -------------------------------------------------------
+
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(RELEASE_CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 build: deps-build $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS) --target console-rpg
@@ -34,31 +45,30 @@ check-data: deps-build $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS) --target console-rpg-check
 	$(BUILD)/console-rpg-check game
 
-test: deps-test windows deps-wine package $(BUILD)/CMakeCache.txt
+# Figures measured on the real binary through a pseudo-terminal (about two minutes).
+bench: build
+	python3 tools/bench/bench.py $(BUILD)/console-rpg game
+
+# ---- The tests -------------------------------------------------------------------
+
+# The quick way in while changing the code: the unit tests and the end-to-end
+# tests labelled quick in tests/CMakeLists.txt, on the development build. It
+# installs nothing and needs no root (a missing package is named, not
+# installed), and ends by saying what it left to `make test` (tools/check-quick).
+check:
+	@tools/ensure-packages --check $(TEST_PACKAGES)
+	@$(MAKE) --no-print-directory $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target unit_tests console-rpg console-rpg-check
+	@JOBS=$(JOBS) tools/check-quick $(BUILD)
+
+# Everything: the packages and the Windows and browser builds first, since
+# their tests run here too.
+test: deps-test windows deps-wine package web-test $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
 	$(MAKE) --no-print-directory lint
 	$(MAKE) --no-print-directory fuzz-smoke
 	$(MAKE) --no-print-directory sanitize-test
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
-
-# The quick way in while changing the code: the unit tests and the end-to-end
-# tests labelled quick in tests/CMakeLists.txt, on the native build. It installs
-# nothing and needs no root (a missing package is named, not installed), and
-# ends by saying what it left to `make test`.
-.PHONY: check
-check:
-	@tools/ensure-packages --check $(TEST_PACKAGES)
-	@$(MAKE) --no-print-directory $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j$(JOBS) --target unit_tests console-rpg console-rpg-check
-	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -L quick; status=$$?; \
-	  quick=" $$(ctest -N -L quick | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ')"; \
-	  left=$$(for t in $$(ctest -N -LE quick | sed -n 's/^ *Test *#[0-9]*: //p'); do \
-	    case "$$quick" in *" $${t}_quick "*) printf 'the rest of %s, ' "$$t";; *) printf '%s, ' "$$t";; esac; done); \
-	  echo; echo "make check ran the unit tests and the quick end-to-end tests. It did not run:"; \
-	  echo "  $${left%, } (the 30-second notice, the built packages, wine);"; \
-	  echo "  lint (clang-tidy, cppcheck), the sanitizer build, the fuzz targets, the Windows and browser builds, the packages."; \
-	  echo "make test runs everything."; \
-	  exit $$status
 
 # Static analysis, part of `make test`: clang-tidy with the checks in
 # .clang-tidy and cppcheck over src/ and tools/ (tools/lint); clang-tidy reads
@@ -66,7 +76,6 @@ check:
 # Emscripten is installed.
 LINT_PACKAGES := clang-tidy cppcheck
 
-.PHONY: lint
 lint: deps-build $(BUILD)/CMakeCache.txt
 	@tools/ensure-packages $(LINT_PACKAGES)
 	@cmake -S . -B $(BUILD) >/dev/null
@@ -79,19 +88,11 @@ sanitize-test:
 	cmake --build $(SAN_BUILD) -j$(JOBS) --target unit_tests
 	cd $(SAN_BUILD) && ctest --output-on-failure -j$(JOBS) -E '^e2e_'
 
-clean:
-	rm -rf $(BUILD) $(SAN_BUILD) build-windows build-fuzz
-
-# Figures measured on the real binary through a pseudo-terminal (about two minutes).
-bench: build
-	python3 tools/bench/bench.py $(BUILD)/console-rpg game
-
 # The libFuzzer targets (fuzz/), built with clang under AddressSanitizer and
 # UndefinedBehaviorSanitizer. `make fuzz` runs each for FUZZ_SECONDS and keeps
 # what it learns in $(FUZZ_BUILD)/corpus; `make fuzz-smoke`, part of `make test`,
 # runs each for a few seconds from the saved seeds in fuzz/corpus. A failure
 # stops the run, its input saved in $(FUZZ_BUILD)/artifacts.
-FUZZ_BUILD         := build-fuzz
 FUZZ_SECONDS       ?= 60
 FUZZ_SMOKE_SECONDS ?= 5
 FUZZ_TARGETS       := status_files field_map key_decoder screen_drawing
@@ -124,7 +125,6 @@ fuzz-smoke: fuzz-build
 # and console-rpg-check.exe, each one .exe that needs no DLL beside it. `make test` runs
 # the game under wine, whose prefix lives in $(WINDOWS_BUILD)/wine-prefix
 # (tests/e2e/test_windows.py).
-WINDOWS_BUILD    := build-windows
 WINDOWS_PACKAGES := cmake make g++-mingw-w64-x86-64-win32 python3
 WINE_PACKAGES    := wine wine64
 
@@ -138,30 +138,35 @@ windows:
 deps-wine:
 	@tools/ensure-packages $(WINE_PACKAGES)
 
-# Installing and the release packages (cmake/install.cmake, cmake/packaging.cmake;
-# how they are hardened and made reproducible: below).
+# ---- Installing and the release packages ----------------------------------------
+#
+# cmake/install.cmake and cmake/packaging.cmake say what goes where; how the
+# native programs are hardened and every package made reproducible: below.
 # `make install` puts the game under PREFIX (DESTDIR is honoured as usual);
-# `make package` makes the Debian package, checked with lintian, in $(BUILD) and
-# the Windows zip in $(WINDOWS_BUILD).
+# `make package` makes the Debian package, checked with lintian, in
+# $(PACKAGE_BUILD), the Windows zip in $(WINDOWS_BUILD) and the page's zip in
+# $(WEB_BUILD).
 PREFIX           ?= /usr/local
 PACKAGE_PACKAGES := dpkg-dev lintian
 
-.PHONY: install package
+.PHONY: package-build install package
 
-# Configured afresh first: an older build directory may predate the install rules.
-install: deps-build
-	cmake -S . -B $(BUILD) $(RELEASE_CMAKE_FLAGS) >/dev/null
-	cmake --build $(BUILD) -j$(JOBS) --target programs
-	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+# The native programs as released: configured afresh every time, so that they
+# always have the release flags.
+package-build: deps-build
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCONSOLE_RPG_TESTS=OFF \
+	  $(RELEASE_CMAKE_FLAGS) >/dev/null
+	cmake --build $(PACKAGE_BUILD) -j$(JOBS) --target programs
 
-package: deps-build windows
+install: package-build
+	cmake --install $(PACKAGE_BUILD) --prefix $(PREFIX) --strip
+
+package: package-build windows web-package
 	@tools/ensure-packages $(PACKAGE_PACKAGES)
-	cmake -S . -B $(BUILD) $(RELEASE_CMAKE_FLAGS) >/dev/null
-	cmake --build $(BUILD) -j$(JOBS) --target programs
-	rm -f $(BUILD)/console-rpg_*.deb
-	cd $(BUILD) && umask 022 && cpack # the modes of the members of a .deb follow the umask
-	lintian -I --fail-on error,warning $(BUILD)/console-rpg_*.deb >$(BUILD)/lintian.txt || { cat $(BUILD)/lintian.txt; exit 1; }
-	@cat $(BUILD)/lintian.txt; ! grep ' hardening-' $(BUILD)/lintian.txt >/dev/null || { echo "lintian: not hardened"; exit 1; }
+	rm -f $(PACKAGE_BUILD)/console-rpg_*.deb
+	cd $(PACKAGE_BUILD) && umask 022 && cpack # the modes of the members of a .deb follow the umask
+	lintian -I --fail-on error,warning $(PACKAGE_BUILD)/console-rpg_*.deb >$(PACKAGE_BUILD)/lintian.txt || { cat $(PACKAGE_BUILD)/lintian.txt; exit 1; }
+	@cat $(PACKAGE_BUILD)/lintian.txt; ! grep ' hardening-' $(PACKAGE_BUILD)/lintian.txt >/dev/null || { echo "lintian: not hardened"; exit 1; }
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target programs
 	rm -f $(WINDOWS_BUILD)/console-rpg-*-win64.zip
 	cd $(WINDOWS_BUILD) && TZ=UTC0 cpack # a zip's times are local times: one zone for all
@@ -174,8 +179,7 @@ package: deps-build windows
 # binding), so that they follow the distribution rather than a list copied
 # here. Stack clash protection, which dpkg-buildflags gives from dpkg 1.22 on,
 # is added where it does not. Without dpkg-buildflags, the same set by hand.
-# Every configuration of $(BUILD) takes them: the programs the tests and `make
-# bench` run are the ones packaged.
+# The packages and `make install` are built with them, in $(PACKAGE_BUILD).
 ifneq ($(shell command -v dpkg-buildflags),)
 buildflag        = $(shell DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get $(1))
 RELEASE_CPPFLAGS := $(call buildflag,CPPFLAGS)
@@ -215,9 +219,8 @@ endif
 # different paths, times, umasks, locales and time zones, compared byte for
 # byte; diffoscope shows where two files differ (tools/repro-check).
 VERSION     := $(shell sed -n 's/^project(console_rpg VERSION \([^ )]*\).*/\1/p' CMakeLists.txt)
-RELEASE_DIR := build-release
 DIST_FILE   := $(RELEASE_DIR)/console-rpg-$(VERSION).tar.gz
-RELEASE_FILES = $(BUILD)/console-rpg_$(VERSION)_*.deb $(WINDOWS_BUILD)/console-rpg-$(VERSION)-win64.zip \
+RELEASE_FILES = $(PACKAGE_BUILD)/console-rpg_$(VERSION)_*.deb $(WINDOWS_BUILD)/console-rpg-$(VERSION)-win64.zip \
                 $(WEB_BUILD)/console-rpg-$(VERSION)-web.zip
 
 .PHONY: dist release repro-check clean-release
@@ -241,9 +244,12 @@ repro-check:
 	@tools/ensure-packages git
 	JOBS=$(JOBS) tools/repro-check
 
-clean: clean-release
 clean-release:
 	rm -rf $(RELEASE_DIR)
+
+# Every build folder, the release's and the browser's included.
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(PACKAGE_BUILD) $(RELEASE_DIR) $(WEB_BUILD)
 
 # ---- The browser build -----------------------------------------------------------
 # `make web` builds the game and the checker with Emscripten (src/platform/web/) and
@@ -314,7 +320,4 @@ web-package: web
 web-clean:
 	rm -rf $(WEB_BUILD)
 
-test: web-test
-package: web-package
-clean: web-clean
 # ---- end of the browser build

@@ -266,7 +266,7 @@ int Width_From(uint8_t byte) { return 1 + byte; }                    // 1..256, 
 int Height_From(uint8_t byte) { return 1 + byte % Most_Rows; }       // 1..96, past the model's 60 too
 
 void Present() {
-    const Screen_Operations& operations = drawing::Terminal_Operations(playing->glyphs);
+    const Console_Backend& operations = drawing::Terminal_Operations(playing->glyphs);
     Present_Model(model, view, playing->glyphs, operations);
     operations.send();
     Play(drawing::Take_Sent());
@@ -330,7 +330,7 @@ void Run(Input& in) {
 
 // The plain text path: everything the input holds, as one notice.
 void Check_Plain_Text(const uint8_t* data, size_t size) {
-    const Screen_Operations& operations = drawing::Terminal_Operations(playing->glyphs);
+    const Console_Backend& operations = drawing::Terminal_Operations(playing->glyphs);
     Plain_Text text;
     size_t line_feeds = 0;
     for (size_t i = 0; i < size; ++i) {

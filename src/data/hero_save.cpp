@@ -33,7 +33,7 @@
 #include "data/records.h"
 #include "data/text_reader.h"
 #include "platform/core/cp932_glyphs.h"
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "platform/core/cp932_glyphs.h"
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace {
 

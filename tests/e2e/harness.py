@@ -33,6 +33,8 @@ GAME_DATA = os.environ.get("GAME_DATA", os.path.join(ROOT, "game"))
 WINDOWS_EXE = os.environ.get("CONSOLE_RPG_EXE", os.path.join(ROOT, "build-windows/console-rpg.exe"))
 BUILD = os.path.dirname(os.path.abspath(BINARY))
 WINDOWS_BUILD = os.path.dirname(os.path.abspath(WINDOWS_EXE))
+# The release build `make package` makes the Debian package in.
+PACKAGE_BUILD = os.environ.get("CONSOLE_RPG_PACKAGE_BUILD", os.path.join(ROOT, "build-package"))
 # The wine prefix lives beside the build it serves: made on the first run, reused after.
 WINE_PREFIX = os.environ.get("CONSOLE_RPG_WINEPREFIX", os.path.join(WINDOWS_BUILD, "wine-prefix"))
 # Runs a command in a pane and writes its status and times to a file.

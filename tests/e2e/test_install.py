@@ -18,8 +18,8 @@ import threading
 import unittest
 import zipfile
 
-from harness import (BUILD, GAME_DATA, HERO, ROOT, SAMPLE_HERO, STATUS_FILES, VERSION, WINDOWS_BUILD, Tmux,
-                     built_package, columns_of, environment, wait_for_file)
+from harness import (BUILD, GAME_DATA, HERO, PACKAGE_BUILD, ROOT, SAMPLE_HERO, STATUS_FILES, VERSION, WINDOWS_BUILD,
+                     Tmux, built_package, columns_of, environment, wait_for_file)
 from test_check import japanese_locales
 
 DATA_FILES = sorted(STATUS_FILES + ["test.txt"])
@@ -469,7 +469,7 @@ class Launcher(unittest.TestCase):
 
 class Packages(unittest.TestCase):
     def test_the_debian_package_holds_the_game_where_a_game_goes(self):
-        deb, facts = built_package(self, BUILD, "console-rpg_%s_amd64.deb")
+        deb, facts = built_package(self, PACKAGE_BUILD, "console-rpg_%s_amd64.deb")
         directory, program, data = "drwxr-xr-x", "-rwxr-xr-x", "-rw-r--r--"
         expected = [
             (directory, "./usr/"), (directory, "./usr/games/"), (program, "./usr/games/console-rpg"),
@@ -521,7 +521,7 @@ class Packages(unittest.TestCase):
         self.assertIn("\nchecker='%s'\n" % ("/usr/bin/console-rpg-check" if facts["checker"] else ""), launcher)
 
     def test_the_packaged_programs_carry_the_distributions_hardening(self):
-        deb, facts = built_package(self, BUILD, "console-rpg_%s_amd64.deb")
+        deb, facts = built_package(self, PACKAGE_BUILD, "console-rpg_%s_amd64.deb")
         unpacked = tempfile.mkdtemp(prefix="console-rpg-deb-")
         self.addCleanup(shutil.rmtree, unpacked, True)
         subprocess.run(["dpkg-deb", "-x", deb, unpacked], check=True)

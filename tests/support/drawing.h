@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/core/ansi_screen.h"
+#include "platform/core/console.h"
 #include "platform/core/cp932_glyphs.h"
-#include "platform/core/screen_operations.h"
 #include "platform/posix/glyph_conversion.h"
 
 namespace drawing {
@@ -50,17 +50,22 @@ inline std::string& Sent() {
     return sent;
 }
 
-inline void Capture(platform::Output_Bytes& out) {
-    Sent().append(reinterpret_cast<const char*>(out.data.data()), out.length);
-    out.length = 0;
-}
+inline void Capture(const uint8_t* bytes, size_t length) { Sent().append(reinterpret_cast<const char*>(bytes), length); }
 
 inline void No_Screen_Change() {}
 
-// The escape-byte operations, sending into Sent() with the given glyphs and a
-// terminal's line end; the full screen is entered and left by others.
-inline const platform::Screen_Operations& Terminal_Operations(const platform::Glyph_Table& glyphs) {
-    static const platform::Screen_Operations operations = platform::Ansi_Operations(No_Screen_Change, No_Screen_Change);
+// The escape-byte writer's drawing, sending into Sent() with the given glyphs
+// and a terminal's line end; the full screen is entered and left by others.
+inline const platform::Console_Backend& Terminal_Operations(const platform::Glyph_Table& glyphs) {
+    static const platform::Console_Backend operations = {
+        .place_cursor = platform::Ansi_Place_Cursor,
+        .write_cells = platform::Ansi_Write_Cells,
+        .new_line = platform::Ansi_New_Line,
+        .clear = platform::Ansi_Clear,
+        .enter_full_screen = No_Screen_Change,
+        .leave_full_screen = No_Screen_Change,
+        .send = platform::Ansi_Send,
+    };
     platform::Ansi_Start(glyphs, "\r\n", Capture);
     Sent().clear();
     return operations;
@@ -82,13 +87,17 @@ inline std::vector<std::string>& Recorded() {
 
 inline void Record(std::string operation) { Recorded().push_back(std::move(operation)); }
 
-// A back end that only writes down what it is asked to do: "place 3,8",
+// A back end that only writes down what it is asked to draw: "place 3,8",
 // "write 41 819c" (the codes, hexadecimal), "new line", "clear", "enter",
-// "leave", "send".
-inline const platform::Screen_Operations& Recorder() {
-    static const platform::Screen_Operations operations = {
-        [](int row, int column, int, int) { Record("place " + std::to_string(row) + "," + std::to_string(column)); },
-        [](const platform::Cell_Code* codes, int count) {
+// "leave", "send"; in UTF-8 on an 80 x 25 screen. The keys, the clock and the
+// way out are not asked of it.
+inline const platform::Console_Backend& Recorder() {
+    static const platform::Console_Backend operations = {
+        .start = [](platform::Glyph_Table& glyphs) { glyphs = Utf8_Glyphs(); },
+        .place_cursor = [](int row, int column, int, int) {
+            Record("place " + std::to_string(row) + "," + std::to_string(column));
+        },
+        .write_cells = [](const platform::Cell_Code* codes, int count) {
             std::string text = "write";
             for (int i = 0; i < count; ++i) {
                 std::array<char, 8> hex{};
@@ -97,11 +106,13 @@ inline const platform::Screen_Operations& Recorder() {
             }
             Record(text);
         },
-        [] { Record("new line"); },
-        [] { Record("clear"); },
-        [] { Record("enter"); },
-        [] { Record("leave"); },
-        [] { Record("send"); },
+        .new_line = [] { Record("new line"); },
+        .clear = [] { Record("clear"); },
+        .enter_full_screen = [] { Record("enter"); },
+        .leave_full_screen = [] { Record("leave"); },
+        .send = [] { Record("send"); },
+        .screen_size = []() -> platform::Screen_Size { return {80, 25}; },
+        .serve_screen_events = [](platform::Terminal_View&, bool) {},
     };
     return operations;
 }

@@ -19,16 +19,6 @@ namespace {
 
 using platform::Console;
 
-void Start(platform::Glyph_Table& glyphs) { glyphs = drawing::Utf8_Glyphs(); }
-const platform::Screen_Operations& Operations() { return drawing::Recorder(); }
-platform::Screen_Size Size() { return {80, 25}; }
-void No_Events(platform::Terminal_View&, bool) {}
-
-// Only the drawing is asked of it here; the keys, the clock and the way out
-// are the services' (core/console_services.cpp).
-constexpr platform::Console_Backend Recording_Backend = {Start,   Operations, Size,    No_Events, nullptr,
-                                                         nullptr, nullptr,    nullptr, nullptr};
-
 TEST(Console, Plain_Text_Until_The_First_Placement_Then_One_Frame_Per_Flush) {
     const struct {
         const char* what;
@@ -58,7 +48,7 @@ TEST(Console, Plain_Text_Until_The_First_Placement_Then_One_Frame_Per_Flush) {
          {}},
     };
     for (const auto& c : cases) {
-        auto console = std::make_unique<Console>(Console{Recording_Backend});
+        auto console = std::make_unique<Console>(Console{drawing::Recorder()});
         drawing::Recorded().clear();
         c.run(*console);
         EXPECT_EQ(drawing::Recorded(), c.recorded) << c.what;

@@ -214,7 +214,7 @@ TEST(Cp932_Glyphs, Every_Double_Byte_Character_Takes_Two_Columns) {
 // ---- Plain text -------------------------------------------------------------
 
 std::string Plain(const std::vector<std::string>& writes, bool finish) {
-    const platform::Screen_Operations& operations = drawing::Terminal_Operations(drawing::Utf8_Glyphs());
+    const platform::Console_Backend& operations = drawing::Terminal_Operations(drawing::Utf8_Glyphs());
     platform::Plain_Text text;
     for (const std::string& write : writes) {
         for (char c : write) platform::Plain_Put(text, static_cast<uint8_t>(c), drawing::Utf8_Glyphs(), operations);

@@ -41,7 +41,7 @@ std::unique_ptr<Screen> Make_Screen(int width, int height, bool ambiguous_wide) 
 
 // Presents the model and feeds what was sent to the terminal; returns it.
 std::string Present(Screen& screen) {
-    const platform::Screen_Operations& operations = drawing::Terminal_Operations(drawing::Utf8_Glyphs());
+    const platform::Console_Backend& operations = drawing::Terminal_Operations(drawing::Utf8_Glyphs());
     platform::Present_Model(screen.model, screen.view, drawing::Utf8_Glyphs(), operations);
     operations.send();
     const std::string sent = drawing::Take_Sent();

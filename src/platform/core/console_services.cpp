@@ -14,21 +14,32 @@
 
 namespace platform {
 
-Output_Handle Get_Output_Handle() {
-    Console_Start(Platform_Console());
-    return {1};
-}
-
 namespace {
+
+bool finished_at_exit = false;
+
+void Finish_At_Exit() { Console_Finish(Platform_Console()); }
+
+// The program's console: from its first use on, whatever the game took of the
+// screen and the terminal is given back when the program exits.
+Console& Program_Console() {
+    if (!finished_at_exit) finished_at_exit = std::atexit(Finish_At_Exit) == 0;
+    return Platform_Console();
+}
 
 // What the game did since its last pause, for Console::quiet_pauses.
 Console& Active_Console() {
-    Console& console = Platform_Console();
+    Console& console = Program_Console();
     console.quiet_pauses = 0;
     return console;
 }
 
 }  // namespace
+
+Output_Handle Get_Output_Handle() {
+    Console_Start(Program_Console());
+    return {1};
+}
 
 void Set_Cursor_Position(Output_Handle, Cursor_Coord where) {
     Console_Place_Cursor(Active_Console(), where.X, where.Y);
@@ -39,15 +50,15 @@ void Write_Line(std::string_view text) { Console_Write_Line(Active_Console(), te
 void Write_Byte(uint8_t byte) { Console_Write_Byte(Active_Console(), byte); }
 
 bool Key_Waiting() {
-    Console& console = Platform_Console();
+    Console& console = Program_Console();
     Console_Flush(console);
-    return console.backend.key_waiting();
+    return Console_Key_Waiting(console);
 }
 
-int Take_Key() { return Active_Console().backend.take_key(); }
+int Take_Key() { return Console_Take_Key(Active_Console()); }
 
 void Pause_Ms(int milliseconds) {
-    Console& console = Platform_Console();
+    Console& console = Program_Console();
     Console_Flush(console);
     if (console.quiet_pauses < std::numeric_limits<int>::max()) ++console.quiet_pauses;
     console.backend.pause(milliseconds);
@@ -56,7 +67,7 @@ void Pause_Ms(int milliseconds) {
 int64_t Clock_Seconds() { return Active_Console().backend.clock_seconds(); }
 
 void Fatal_Exit() {
-    Console& console = Platform_Console();
+    Console& console = Program_Console();
     Console_Start(console);
     Console_Finish(console);
     console.backend.end_program(-1);

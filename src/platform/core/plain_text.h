@@ -8,9 +8,10 @@
 #include <cstdint>
 
 #include "platform/core/cp932_glyphs.h"
-#include "platform/core/screen_operations.h"
 
 namespace platform {
+
+struct Console_Backend;  // core/console.h
 
 struct Plain_Text {
     uint8_t held_lead = 0;  // a lead byte waiting for its trail byte; 0 if none
@@ -18,9 +19,9 @@ struct Plain_Text {
 
 // One byte of output; a line feed ends the line. A lead byte is held until the
 // next byte shows whether it starts a character.
-void Plain_Put(Plain_Text& text, uint8_t byte, const Glyph_Table& glyphs, const Screen_Operations& operations);
+void Plain_Put(Plain_Text& text, uint8_t byte, const Glyph_Table& glyphs, const Console_Backend& backend);
 
 // A lead byte still held shows as a placeholder.
-void Plain_Finish(Plain_Text& text, const Screen_Operations& operations);
+void Plain_Finish(Plain_Text& text, const Console_Backend& backend);
 
 }  // namespace platform

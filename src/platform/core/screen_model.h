@@ -17,7 +17,7 @@ struct Screen_Model {
     static constexpr uint8_t Blank = ' ';
 
     std::array<std::array<uint8_t, Columns>, Rows> cells;
-    std::array<bool, Rows> dirty_rows;  // changed since the last Take_Dirty_Rows
+    std::array<bool, Rows> dirty_rows;  // changed since the renderer last drew them
     int x = 0;
     int y = 0;
 };

@@ -6,24 +6,26 @@
 #include <array>
 #include <cstdio>
 
+#include "platform/core/console.h"
+
 namespace platform {
 
 namespace {
 
 using Row_Codes = std::array<Cell_Code, Screen_Model::Columns>;
 
-// One presentation: the operations it draws with, and the characters written
+// One presentation: the back end it draws with, and the characters written
 // since the cursor was last placed, which go out together as one run.
 struct Frame {
     Terminal_View& view;
-    const Screen_Operations& operations;
+    const Console_Backend& backend;
     Row_Codes run{};
     int run_length = 0;
 };
 
 void End_Run(Frame& frame) {
     if (frame.run_length == 0) return;
-    frame.operations.write_cells(frame.run.data(), frame.run_length);
+    frame.backend.write_cells(frame.run.data(), frame.run_length);
     frame.run_length = 0;
 }
 
@@ -31,7 +33,7 @@ void Move_To(Frame& frame, int row, int column) {
     Terminal_View& view = frame.view;
     if (view.cursor_row == row && view.cursor_column == column) return;
     End_Run(frame);
-    frame.operations.place_cursor(row, column, view.cursor_row, view.cursor_column);
+    frame.backend.place_cursor(row, column, view.cursor_row, view.cursor_column);
     view.cursor_row = row;
     view.cursor_column = column;
 }
@@ -52,7 +54,7 @@ void Write_Double(Frame& frame, int row, int column, Cell_Code code) {
     if (shown[static_cast<size_t>(column) + 1] != Cell_Blank) Write_Single(frame, row, column + 1, Cell_Blank);
     Move_To(frame, row, column);
     End_Run(frame);
-    frame.operations.write_cells(&code, 1);
+    frame.backend.write_cells(&code, 1);
     shown[static_cast<size_t>(column)] = code;
     shown[static_cast<size_t>(column) + 1] = Cell_Second_Half;
     view.cursor_column = -1;  // one or two columns on, as the terminal sees the character
@@ -87,7 +89,7 @@ void Render_Row(Frame& frame, int row, const Row_Codes& wanted) {
 
 void Clear_Terminal(Frame& frame) {
     End_Run(frame);
-    frame.operations.clear();
+    frame.backend.clear();
     for (auto& row : frame.view.shown) row.fill(Cell_Blank);
     frame.view.cursor_row = 0;
     frame.view.cursor_column = 0;
@@ -103,7 +105,7 @@ void Show_Size_Notice(Frame& frame) {
     std::array<Cell_Code, 64> codes{};
     const int shown = std::clamp(std::min(length, view.width), 0, static_cast<int>(codes.size()));
     for (int i = 0; i < shown; ++i) codes[static_cast<size_t>(i)] = static_cast<uint8_t>(text[static_cast<size_t>(i)]);
-    if (shown > 0) frame.operations.write_cells(codes.data(), shown);
+    if (shown > 0) frame.backend.write_cells(codes.data(), shown);
     view.cursor_column = -1;
     for (auto& row : view.shown) row.fill(Cell_Unknown);
     view.notice_width = view.width;
@@ -142,8 +144,8 @@ void View_Invalidate(Terminal_View& view) {
 }
 
 void Present_Model(Screen_Model& model, Terminal_View& view, const Glyph_Table& glyphs,
-                   const Screen_Operations& operations) {
-    Frame frame{view, operations};
+                   const Console_Backend& backend) {
+    Frame frame{view, backend};
     if (!Field_Fits(view)) {
         if (view.notice_width != view.width || view.notice_height != view.height) Show_Size_Notice(frame);
         return;

@@ -3,21 +3,23 @@
 #pragma once
 // Brings a terminal to show what the screen model holds, drawing only the
 // columns that differ from what the terminal already shows, through the back
-// end's drawing operations.
+// end's drawing operations (core/console.h).
 //
 // Every double-byte character covers exactly two columns whatever width the
-// terminal gives it: its second column is made blank first, then the character
-// is written on its first column, and the cursor is placed again before the
-// next write since it may stand one or two columns further on. Nothing is
-// written past the terminal's right edge or bottom row, so nothing wraps.
+// terminal gives it: its second column is made blank first where it is not,
+// then the character is written on its first column, and the cursor is placed
+// again before the next write since it may stand one or two columns further
+// on. Nothing is written past the terminal's right edge or bottom row, so
+// nothing wraps.
 
 #include <array>
 
 #include "platform/core/cp932_glyphs.h"
 #include "platform/core/screen_model.h"
-#include "platform/core/screen_operations.h"
 
 namespace platform {
+
+struct Console_Backend;  // core/console.h
 
 // The field needs 54 columns, and the line feed after its last row puts the
 // console cursor on a twentieth row.
@@ -45,11 +47,11 @@ void View_Resize(Terminal_View& view, int width, int height);
 // The terminal's content is lost (after a suspension): draw everything again.
 void View_Invalidate(Terminal_View& view);
 
-// Draws what changed in the model since the last presentation and clears the
-// model's dirty rows; the caller sends the frame. While the terminal is
+// Draws the model's rows that changed since the last presentation and marks
+// the rows it drew clean; the caller sends the frame. While the terminal is
 // smaller than the field needs, a one-line notice with both sizes stands in
 // place of the field.
 void Present_Model(Screen_Model& model, Terminal_View& view, const Glyph_Table& glyphs,
-                   const Screen_Operations& operations);
+                   const Console_Backend& backend);
 
 }  // namespace platform

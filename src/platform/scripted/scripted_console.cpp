@@ -52,21 +52,6 @@ Script script;
 // virtual clock; fail loudly instead.
 constexpr int Busy_Clock_Reads = 100'000;
 
-void Start(Glyph_Table& glyphs);
-const Screen_Operations& Operations();
-Screen_Size Size() { return {Screen_Model::Columns, Screen_Model::Rows}; }
-void No_Screen_Events(Terminal_View&, bool) {}
-bool Key_Ready();
-int Next_Key();
-void Pause(int milliseconds);
-int64_t Virtual_Clock_Seconds();
-void End_Run(int status) { throw scripted::Process_Exit{status}; }
-
-constexpr Console_Backend Scripted_Backend = {
-    Start, Operations, Size, No_Screen_Events, Key_Ready, Next_Key, Pause, Virtual_Clock_Seconds, End_Run,
-};
-
-Console console{Scripted_Backend};
 
 // ---- The glyphs -------------------------------------------------------------------
 
@@ -143,6 +128,7 @@ void Leave() {}
 
 // Each frame on the full screen must leave the screen showing the model.
 void Check_Frame() {
+    const Console& console = Platform_Console();
     Drawn_Row wanted{};
     for (int row = 0; row < Screen_Model::Rows; ++row) {
         Layout_Row(console.model.cells[static_cast<size_t>(row)].data(), Screen_Model::Columns, console.glyphs,
@@ -154,12 +140,8 @@ void Check_Frame() {
 }
 
 void Send() {
-    if (console.full_screen) Check_Frame();
+    if (Platform_Console().full_screen) Check_Frame();
 }
-
-const Screen_Operations Recorder = {Place, Write_Cells, New_Line, Clear, Enter, Leave, Send};
-
-const Screen_Operations& Operations() { return Recorder; }
 
 // ---- Keys and time ----------------------------------------------------------------
 
@@ -176,6 +158,7 @@ int Next_Key() {
 // A back end may stop waking a game that has been quiet that long, until a
 // key comes (console.h): a game that then acts on its own would stall there.
 void Check_Quiet() {
+    const Console& console = Platform_Console();
     const bool acted = console.quiet_pauses <= script.quiet_pauses;
     if (acted && script.quiet_pauses >= Quiet_Pauses_Before_Idle && script.key_taken_at != script.pauses) {
         throw std::logic_error("the game acted with no key after " + std::to_string(script.quiet_pauses) +
@@ -201,6 +184,21 @@ int64_t Virtual_Clock_Seconds() {
     }
     return script.start_seconds + script.now_ms / 1000;
 }
+
+Screen_Size Size() { return {Screen_Model::Columns, Screen_Model::Rows}; }
+void No_Screen_Events(Terminal_View&, bool) {}
+void End_Run(int status) { throw scripted::Process_Exit{status}; }
+
+constexpr Console_Backend Scripted_Backend = {
+    .start = Start,
+    .place_cursor = Place, .write_cells = Write_Cells, .new_line = New_Line, .clear = Clear,
+    .enter_full_screen = Enter, .leave_full_screen = Leave, .send = Send,
+    .screen_size = Size, .serve_screen_events = No_Screen_Events,
+    .key_waiting = Key_Ready, .take_key = Next_Key,
+    .pause = Pause, .clock_seconds = Virtual_Clock_Seconds, .end_program = End_Run,
+};
+
+Console console{Scripted_Backend};
 
 }  // namespace
 

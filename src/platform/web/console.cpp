@@ -1,10 +1,9 @@
 // SPDX-FileCopyrightText: 2026 the console-rpg authors
 // SPDX-License-Identifier: MIT
-// The game's console services in a web page: the shared console
-// (platform/core/console.h) drawing as escape bytes in UTF-8 for the page's
-// screen, the keys the page hands over as bytes, and pauses
-// that give the browser its turn (Asyncify), so the page keeps drawing and
-// reading keys while the game waits.
+// The web page's table under the shared console (platform/core/console.h):
+// drawing as escape bytes in UTF-8 for the page's screen, the keys the page
+// hands over as bytes, and pauses that give the browser its turn (Asyncify),
+// so the page keeps drawing and reading keys while the game waits.
 //
 // The page's side is in worker.js (the run's own Web Worker: it queues what
 // is typed and passes the bytes drawn on) and page.js (the screen, the keys,
@@ -12,13 +11,10 @@
 
 #include <emscripten.h>
 
-#include <array>
 #include <cstdlib>
 
 #include "platform/core/ansi_screen.h"
 #include "platform/core/console.h"
-#include "platform/core/key_decoder.h"
-#include "platform/platform.h"
 #include "platform/web/glyphs.h"
 
 // ---- What the page serves ---------------------------------------------------------
@@ -57,15 +53,6 @@ namespace {
 
 using namespace platform;
 
-constexpr int Read_Chunk = 256;
-
-// ---- The screen -------------------------------------------------------------------
-
-void Drain(Output_Bytes& out) {
-    page_write(out.data.data(), out.length);
-    out.length = 0;
-}
-
 // The page is the game's alone: no other screen to go back to, and the last
 // one stays when the game has ended. Only the cursor is hidden.
 void Enter_Full_Screen() {
@@ -75,13 +62,7 @@ void Enter_Full_Screen() {
 
 void Leave_Full_Screen() {}
 
-const Screen_Operations Page_Operations = Ansi_Operations(Enter_Full_Screen, Leave_Full_Screen);
-
 Screen_Size Page_Size() { return {page_columns(), page_rows()}; }
-
-void Start(Glyph_Table& glyphs);
-
-const Screen_Operations& Operations() { return Page_Operations; }
 
 // The page's terminal keeps its size; the view learns it when it starts and
 // whenever it is to be drawn afresh.
@@ -92,61 +73,32 @@ void Serve_Resize(Terminal_View& view, bool full_screen) {
     }
 }
 
-bool Keys_Waiting();
-int Next_Key();
+int64_t Now_Ms() { return static_cast<int64_t>(page_now_ms()); }
+
+void Start(Glyph_Table& glyphs);
 void Pause(int milliseconds);
 
 // The clock is the browser's (time() reads Date.now()); the way out is exit(),
 // which the page hears of and shows with the status.
 constexpr Console_Backend Page_Backend = {
-    Start, Operations, Page_Size, Serve_Resize, Keys_Waiting, Next_Key, Pause, Wall_Clock_Seconds, Exit_Process,
+    .start = Start,
+    .place_cursor = Ansi_Place_Cursor, .write_cells = Ansi_Write_Cells, .new_line = Ansi_New_Line, .clear = Ansi_Clear,
+    .enter_full_screen = Enter_Full_Screen, .leave_full_screen = Leave_Full_Screen, .send = Ansi_Send,
+    .screen_size = Page_Size, .serve_screen_events = Serve_Resize,
+    // The terminal gives what was typed as UTF-8 bytes, the same bytes a
+    // terminal sends, so the shared decoder makes the same codes of them.
+    .read_input = page_take_input, .now_ms = Now_Ms,
+    .pause = Pause, .clock_seconds = Wall_Clock_Seconds, .end_program = Exit_Process,
 };
 
 Console console{Page_Backend};
-Key_Decoder keys;
-
-void Leave_At_Exit() { Console_Finish(console); }
 
 void Start(Glyph_Table& glyphs) {
-    (void)std::atexit(Leave_At_Exit);  // 32 registrations are guaranteed; this is the only one
     web_page::Fill_Page_Glyphs(glyphs);
-    Decoder_Reset(keys, Input_Encoding::Utf8);
-    Ansi_Start(glyphs, "\r\n", Drain);
+    Ansi_Start(glyphs, "\r\n", page_write);
 }
 
-// ---- The keys ---------------------------------------------------------------------
-
-double last_poll_ms = -1;
 double pause_due_ms = -1;  // when the last pause was due to end; -1: none yet
-
-// The terminal gives what was typed as UTF-8 bytes, the same bytes a
-// terminal sends, so the shared decoder makes the same codes of them. Before
-// the game takes the screen over, keys are dropped, as a terminal drops them.
-void Poll_Input() {
-    const double now = page_now_ms();
-    const int elapsed = last_poll_ms < 0 ? 0 : static_cast<int>(now - last_poll_ms);
-    last_poll_ms = now;
-    std::array<uint8_t, Read_Chunk> bytes;
-    int total = 0;
-    for (int count = page_take_input(bytes.data(), Read_Chunk); count > 0;
-         count = page_take_input(bytes.data(), Read_Chunk)) {
-        total += count;
-        console.quiet_pauses = 0;
-        if (!console.full_screen) continue;
-        for (int i = 0; i < count; ++i) Decoder_Feed(keys, bytes[static_cast<size_t>(i)]);
-    }
-    if (total == 0) Decoder_Tick(keys, elapsed > 1000 ? 1000 : elapsed);
-}
-
-bool Keys_Waiting() {
-    Poll_Input();
-    return Decoder_Keys_Waiting(keys) > 0;
-}
-
-int Next_Key() {
-    const int code = Decoder_Take_Key(keys);
-    return code < 0 ? 0 : code;
-}
 
 // The frame has gone to the page; now the browser has its turn: it draws the
 // frame and queues keys while the game sleeps.
@@ -174,7 +126,9 @@ void Pause(int milliseconds) {
     }
     // A run the page has replaced ends here, quietly and at once.
     if (page_abandoned() != 0) std::_Exit(0);
-    if (!console.full_screen) Poll_Input();
+    // Before the game takes the screen over, keys are dropped as they come,
+    // as a terminal drops them.
+    if (!console.full_screen) Console_Read_Input(console);
 }
 
 }  // namespace

@@ -1,19 +1,16 @@
 // SPDX-FileCopyrightText: 2026 the console-rpg authors
 // SPDX-License-Identifier: MIT
-// The game's console services on Windows: the shared console
-// (platform/core/console.h) drawn on the Windows console (win32/screen.h),
-// and the keys from the runtime's _kbhit and _getch, whose codes are the
-// game's.
+// The Windows console's table under the shared console
+// (platform/core/console.h): drawn on the Windows console (win32/screen.h),
+// the keys from the runtime's _kbhit and _getch, whose codes are the game's.
 
 #include "platform/win32/windows_api.h"
 #include <conio.h>
 
 #include <array>
-#include <cstdlib>
 
 #include "platform/core/console.h"
 #include "platform/core/cp932_glyphs.h"
-#include "platform/platform.h"
 #include "platform/win32/screen.h"
 
 namespace {
@@ -31,13 +28,19 @@ void Serve_Resize(Terminal_View& view, bool full_screen) {
     View_Resize(view, size.columns, size.rows);
 }
 
+void Leave_Full_Screen();
 bool Keys_Waiting();
 int Next_Key() { return _getch(); }
 void Pause(int milliseconds);
 
 constexpr Console_Backend Windows_Backend = {
-    Start, Drawing_Operations, Query_Size, Serve_Resize, Keys_Waiting, Next_Key, Pause, Wall_Clock_Seconds,
-    Exit_Process,
+    .start = Start,
+    .place_cursor = Screen_Place_Cursor, .write_cells = Screen_Write_Cells, .new_line = Screen_New_Line,
+    .clear = Screen_Clear, .enter_full_screen = Screen_Take_Over, .leave_full_screen = Leave_Full_Screen,
+    .send = Screen_Send,
+    .screen_size = Query_Size, .serve_screen_events = Serve_Resize,
+    .key_waiting = Keys_Waiting, .take_key = Next_Key,
+    .pause = Pause, .clock_seconds = Wall_Clock_Seconds, .end_program = Exit_Process,
 };
 
 Console console{Windows_Backend};
@@ -50,8 +53,9 @@ void Drop_Unread_Keys() {
     if (keyboard != INVALID_HANDLE_VALUE) FlushConsoleInputBuffer(keyboard);
 }
 
-void Leave_At_Exit() {
-    Console_Finish(console);
+// The way out, at exit or on a fatal stop.
+void Leave_Full_Screen() {
+    Screen_Restore();
     Drop_Unread_Keys();
 }
 
@@ -94,7 +98,6 @@ bool Navigation_Key_Waiting() {
 }
 
 void Start(Glyph_Table& glyphs) {
-    (void)std::atexit(Leave_At_Exit);  // 32 registrations are guaranteed; this is the only one
     Fill_Glyph_Table(glyphs, Cp932_To_Utf8);
     Screen_Init(glyphs);
     // The console's keyboard, as _getch reads it, even when standard input is redirected.

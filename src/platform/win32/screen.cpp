@@ -57,12 +57,8 @@ void Write_Stream(std::string_view bytes) {
     }
 }
 
-// ---- On a console ---------------------------------------------------------------
-
-void Console_Place_Cursor(int row, int column, int, int) {
-    if (Drawing_Dropped()) return;
-    const COORD at = {static_cast<SHORT>(screen.origin.X + column), static_cast<SHORT>(screen.origin.Y + row)};
-    SetConsoleCursorPosition(screen.target, at);
+void Write_To_Stream(const uint8_t* bytes, size_t length) {
+    if (!Drawing_Dropped()) Write_Stream({reinterpret_cast<const char*>(bytes), length});
 }
 
 // The characters of a run, as the console takes them: UTF-16. The game never
@@ -76,44 +72,7 @@ void Write_Wide(HANDLE handle, const char* utf8, int length) {
     if (count > 0) WriteConsoleW(handle, wide.data(), static_cast<DWORD>(count), &written, nullptr);
 }
 
-void Console_Write_Cells(const Cell_Code* codes, int count) {
-    if (Drawing_Dropped()) return;
-    // Before the take-over, plain text goes wherever the console cursor stands.
-    HANDLE handle = screen.taken_over ? screen.target : screen.output;
-    std::array<char, Most_Run_Bytes> utf8{};
-    size_t length = 0;
-    for (int i = 0; i < count; ++i) {
-        const std::string_view glyph = platform::Glyph_Of(*screen.glyphs, codes[i]);
-        if (length + glyph.size() > utf8.size()) {
-            Write_Wide(handle, utf8.data(), static_cast<int>(length));
-            length = 0;
-        }
-        std::copy(glyph.begin(), glyph.end(), utf8.begin() + static_cast<std::ptrdiff_t>(length));
-        length += glyph.size();
-    }
-    if (length > 0) Write_Wide(handle, utf8.data(), static_cast<int>(length));
-}
-
-void Console_New_Line() {
-    DWORD written = 0;
-    if (!Drawing_Dropped()) WriteConsoleW(screen.output, L"\r\n", 2, &written, nullptr);
-}
-
-void Console_Clear() {
-    if (Drawing_Dropped()) return;
-    const platform::Screen_Size size = Query_Size();
-    DWORD written = 0;
-    if (screen.own_buffer) {
-        // The whole buffer is ours: one fill, row after row.
-        const DWORD cells = static_cast<DWORD>(size.columns) * static_cast<DWORD>(size.rows);
-        FillConsoleOutputCharacterW(screen.target, L' ', cells, {0, 0}, &written);
-        return;
-    }
-    for (int row = 0; row < size.rows; ++row) {
-        const COORD from = {screen.origin.X, static_cast<SHORT>(screen.origin.Y + row)};
-        FillConsoleOutputCharacterW(screen.target, L' ', static_cast<DWORD>(size.columns), from, &written);
-    }
-}
+// ---- Taking over ------------------------------------------------------------------
 
 HANDLE Make_Game_Buffer() {
     HANDLE buffer = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -152,7 +111,60 @@ void Take_Over_Console() {
     if (GetConsoleScreenBufferInfo(screen.output, &info)) screen.origin = {info.srWindow.Left, info.srWindow.Top};
 }
 
-void Enter_Full_Screen() {
+}  // namespace
+
+// ---- Drawing: on a file or pipe the escape-byte writer's, on a console its own calls.
+
+void Screen_Place_Cursor(int row, int column, int from_row, int from_column) {
+    if (!screen.console) return platform::Ansi_Place_Cursor(row, column, from_row, from_column);
+    if (Drawing_Dropped()) return;
+    const COORD at = {static_cast<SHORT>(screen.origin.X + column), static_cast<SHORT>(screen.origin.Y + row)};
+    SetConsoleCursorPosition(screen.target, at);
+}
+
+void Screen_Write_Cells(const Cell_Code* codes, int count) {
+    if (!screen.console) return platform::Ansi_Write_Cells(codes, count);
+    if (Drawing_Dropped()) return;
+    // Before the take-over, plain text goes wherever the console cursor stands.
+    HANDLE handle = screen.taken_over ? screen.target : screen.output;
+    std::array<char, Most_Run_Bytes> utf8{};
+    size_t length = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::string_view glyph = platform::Glyph_Of(*screen.glyphs, codes[i]);
+        if (length + glyph.size() > utf8.size()) {
+            Write_Wide(handle, utf8.data(), static_cast<int>(length));
+            length = 0;
+        }
+        std::copy(glyph.begin(), glyph.end(), utf8.begin() + static_cast<std::ptrdiff_t>(length));
+        length += glyph.size();
+    }
+    if (length > 0) Write_Wide(handle, utf8.data(), static_cast<int>(length));
+}
+
+void Screen_New_Line() {
+    if (!screen.console) return platform::Ansi_New_Line();
+    DWORD written = 0;
+    if (!Drawing_Dropped()) WriteConsoleW(screen.output, L"\r\n", 2, &written, nullptr);
+}
+
+void Screen_Clear() {
+    if (!screen.console) return platform::Ansi_Clear();
+    if (Drawing_Dropped()) return;
+    const platform::Screen_Size size = Query_Size();
+    DWORD written = 0;
+    if (screen.own_buffer) {
+        // The whole buffer is ours: one fill, row after row.
+        const DWORD cells = static_cast<DWORD>(size.columns) * static_cast<DWORD>(size.rows);
+        FillConsoleOutputCharacterW(screen.target, L' ', cells, {0, 0}, &written);
+        return;
+    }
+    for (int row = 0; row < size.rows; ++row) {
+        const COORD from = {screen.origin.X, static_cast<SHORT>(screen.origin.Y + row)};
+        FillConsoleOutputCharacterW(screen.target, L' ', static_cast<DWORD>(size.columns), from, &written);
+    }
+}
+
+void Screen_Take_Over() {
     AcquireSRWLockExclusive(&take_over_lock);
     if (!screen.taken_over && !screen.given_back) {
         if (screen.console) {
@@ -165,24 +177,10 @@ void Enter_Full_Screen() {
     ReleaseSRWLockExclusive(&take_over_lock);
 }
 
-// Each write goes out as it is made; there is no frame to send.
-void Nothing_To_Send() {}
-
-const platform::Screen_Operations Console_Operations = {
-    Console_Place_Cursor, Console_Write_Cells, Console_New_Line, Console_Clear,
-    Enter_Full_Screen,    Screen_Restore,      Nothing_To_Send,
-};
-
-// ---- On a file or pipe -----------------------------------------------------------
-
-void Drain_To_Stream(platform::Output_Bytes& out) {
-    if (!Drawing_Dropped()) Write_Stream({reinterpret_cast<const char*>(out.data.data()), out.length});
-    out.length = 0;
+// Each write on a console goes out as it is made; there is no frame to send.
+void Screen_Send() {
+    if (!screen.console) platform::Ansi_Send();
 }
-
-const platform::Screen_Operations Stream_Operations = platform::Ansi_Operations(Enter_Full_Screen, Screen_Restore);
-
-}  // namespace
 
 void Screen_Init(const platform::Glyph_Table& glyphs) {
     screen.output = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -191,7 +189,7 @@ void Screen_Init(const platform::Glyph_Table& glyphs) {
     screen.console = screen.output != nullptr && screen.output != INVALID_HANDLE_VALUE &&
                      GetConsoleMode(screen.output, &mode) != 0;
     // What puts writes through a text-mode stream.
-    if (!screen.console) platform::Ansi_Start(glyphs, "\r\n", Drain_To_Stream);
+    if (!screen.console) platform::Ansi_Start(glyphs, "\r\n", Write_To_Stream);
 }
 
 int Cp932_To_Utf8(const uint8_t* in, int in_length, uint8_t* out, int out_capacity) {
@@ -202,10 +200,6 @@ int Cp932_To_Utf8(const uint8_t* in, int in_length, uint8_t* out, int out_capaci
     const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), count, reinterpret_cast<char*>(out),
                                            out_capacity, nullptr, nullptr);
     return length > 0 ? length : -1;
-}
-
-const platform::Screen_Operations& Drawing_Operations() {
-    return screen.console ? Console_Operations : Stream_Operations;
 }
 
 platform::Screen_Size Query_Size() {

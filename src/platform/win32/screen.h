@@ -16,7 +16,6 @@
 
 #include "platform/core/console.h"
 #include "platform/core/cp932_glyphs.h"
-#include "platform/core/screen_operations.h"
 
 namespace win32_screen {
 
@@ -28,8 +27,15 @@ void Screen_Init(const platform::Glyph_Table& glyphs);
 // character. The glyph table's converter.
 int Cp932_To_Utf8(const uint8_t* in, int in_length, uint8_t* out, int out_capacity);
 
-// The drawing operations for where the output goes.
-const platform::Screen_Operations& Drawing_Operations();
+// The drawing entries of the back end's table (platform/core/console.h), for
+// where the output goes. Taking over the screen is safe against a give-back
+// from the control handler's thread: none comes after it.
+void Screen_Place_Cursor(int row, int column, int from_row, int from_column);
+void Screen_Write_Cells(const platform::Cell_Code* codes, int count);
+void Screen_New_Line();
+void Screen_Clear();
+void Screen_Take_Over();
+void Screen_Send();
 
 // The size of the screen the field is drawn on.
 platform::Screen_Size Query_Size();

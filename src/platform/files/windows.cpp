@@ -1,10 +1,11 @@
 // SPDX-FileCopyrightText: 2026 the console-rpg authors
 // SPDX-License-Identifier: MIT
-// Durable file replacement on Windows. A plain rename there refuses to
-// overwrite an existing file, so the new file takes the old one's place with
-// MoveFileEx, which replaces it in one step.
+// Data files and durable file replacement on Windows (platform/files.h). A
+// plain rename there refuses to overwrite an existing file, so the new file
+// takes the old one's place with MoveFileEx, which replaces it in one step.
 
-#include "platform/win32/windows_api.h"
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -14,7 +15,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 the console-rpg authors
 // SPDX-License-Identifier: MIT
-// Data files and durable file replacement on POSIX systems. Shared by the
-// terminal back end and the scripted one, so the unit tests exercise the real
-// system calls.
+// Data files and durable file replacement on POSIX systems (platform/files.h):
+// under the terminal, the web page (Emscripten's files in memory) and the
+// scripted console, so the unit tests exercise the real system calls.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -18,7 +18,7 @@
 #include <time.h>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace {
 
