@@ -11,6 +11,7 @@
 #include "cp932_text.h"
 #include "data/status_files.h"
 #include "field/field_map.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "shell/game.h"
 #include "status_check.h"
