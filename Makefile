@@ -6,7 +6,7 @@ BUILD      := build
 SAN_BUILD  := build-sanitize
 JOBS       ?= 2
 
-BUILD_PACKAGES := cmake make g++ libc6-dev
+BUILD_PACKAGES := cmake make g++ libc6-dev gettext
 TEST_PACKAGES  := $(BUILD_PACKAGES) libgtest-dev tmux python3
 
 .PHONY: all build run check-data test sanitize-test bench deps-build deps-test clean
@@ -125,7 +125,7 @@ fuzz-smoke: fuzz-build
 # the game under wine, whose prefix lives in $(WINDOWS_BUILD)/wine-prefix
 # (tests/e2e/test_windows.py).
 WINDOWS_BUILD    := build-windows
-WINDOWS_PACKAGES := cmake make g++-mingw-w64-x86-64-win32
+WINDOWS_PACKAGES := cmake make g++-mingw-w64-x86-64-win32 python3
 WINE_PACKAGES    := wine wine64
 
 .PHONY: windows deps-wine

@@ -28,6 +28,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # Dependencies as the libraries the binaries link say, not as written by hand.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The launcher speaks the player's language through gettext.sh.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS gettext-base)
   # One package of everything installed, plus what only a Debian package wants.
   set(CPACK_DEB_COMPONENT_INSTALL ON)
   set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -76,9 +77,15 @@ void Load_Output_Glyphs(Glyph_Table& table);
 // The same in UTF-8, whatever the locale: for JSON, which is UTF-8 always.
 void Load_Utf8_Glyphs(Glyph_Table& table);
 
-// Writes text in that character set to standard output. False when it could
-// not be written.
+// Writes text in that character set to standard output, or to standard
+// error. False when it could not be written.
 bool Write_Output(std::string_view text);
+bool Write_Error(std::string_view text);
+
+// The language of the user's interface where the system keeps one apart from
+// the environment's locale, as Windows does ("ja_JP"); empty where the
+// locale says it (POSIX systems, the page).
+std::string User_Interface_Language();
 
 // Saving a file so that a crash, a full disk or a failed write never leaves it
 // half written: write a new file beside it, flush it to the device, then put

@@ -60,8 +60,10 @@ NOTICE = [
     " 30 秒後に強制終了しますので手動で閉じないでください。",
 ]
 
-# The game runs in a UTF-8 locale, as on a player's terminal.
+# The game runs in a UTF-8 locale, as on a player's terminal; the programs
+# beside it speak English there (LANGUAGE would still choose another).
 GAME_ENV = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
+GAME_ENV.pop("LANGUAGE", None)
 
 
 def environment(*changes, only_path=False):

@@ -19,10 +19,11 @@ def check(*args, cwd=None):
 
 
 def japanese_locales(test):
-    """LOCPATH holding ja_JP.SJIS and ja_JP.EUC-JP, made with localedef in a scratch folder; None without it."""
+    """LOCPATH holding ja_JP.SJIS, ja_JP.EUC-JP and ja_JP.UTF-8, made with localedef in a scratch folder; None
+    without it."""
     folder = tempfile.mkdtemp(prefix="console-rpg-locales-")
     test.addCleanup(shutil.rmtree, folder, True)
-    for name, charmap in (("ja_JP.SJIS", "SHIFT_JIS"), ("ja_JP.EUC-JP", "EUC-JP")):
+    for name, charmap in (("ja_JP.SJIS", "SHIFT_JIS"), ("ja_JP.EUC-JP", "EUC-JP"), ("ja_JP.UTF-8", "UTF-8")):
         # Shift-JIS is not ASCII-compatible (0x5C is the yen sign): localedef warns, and still makes it.
         try:
             subprocess.run(["localedef", "--no-warnings=ascii", "-i", "ja_JP", "-f", charmap, os.path.join(folder, name)],
@@ -70,7 +71,8 @@ class Checker(unittest.TestCase):
         # An empty name (a script's variable that came out empty) is refused, not read as the working directory.
         # What the user typed comes back with its control bytes made visible.
         for args, lines in ((["--no-such-option"], 2), (["/no/such/folder"], 1), ([".", "."], 2), ([""], 1),
-                            (["/no/such/\x1b]0;x\x07\n"], 1), (["--\x1b[2J"], 2)):
+                            (["/no/such/\x1b]0;x\x07\n"], 1), (["--\x1b[2J"], 2), (["--dry-run"], 2),
+                            (["--fix", "--json"], 2)):
             with self.subTest(args=args):
                 result = check(*args, cwd=make_work_dir(self))
                 self.assertEqual(result.returncode, 2)
@@ -81,11 +83,15 @@ class Checker(unittest.TestCase):
 
     def test_json_holds_the_findings_the_sheet_and_the_field(self):
         clean, _, broken = self.folders()
+        with open(os.path.join(clean, "Knight_Status_Info.txt"), "wb") as f:
+            f.write('ナ\\イ"ト 2 騎 0 60 14 10 8 5 6 0\n'.encode("cp932"))  # a backslash and a quote
         result = check("--json", "--map", clean)
         document = json.loads(result.stdout)
+        self.assertEqual(document["sheet"]["experience"][1]["monster"], 'ナ\\イ"ト')
         self.assertEqual(document["exit_status"], result.returncode)
         self.assertEqual(len(document["findings"]), 2)
-        self.assertEqual(set(document["findings"][0]), {"file", "line", "column", "severity", "message"})
+        self.assertEqual(set(document["findings"][0]),
+                         {"file", "line", "column", "severity", "message", "localized_message"})
         self.assertEqual(len(document["sheet"]["damage"]), 5 * 6)
         self.assertEqual(document["sheet"]["hero"]["name"], "勇者")
         self.assertEqual(len(document["map"]), 19)
@@ -122,6 +128,30 @@ class Checker(unittest.TestCase):
             # Text is for the terminal: in its own character set.
             result = subprocess.run([CHECKER, folder], env=env, capture_output=True, timeout=60)
             self.assertIn("勇者".encode("shift_jis" if locale.endswith("SJIS") else "euc_jp"), result.stdout)
+
+    def test_messages_are_in_the_language_and_the_encoding_of_the_locale(self):
+        """What tools read stays: the place, the severity words, the exit status, JSON's English message."""
+        locales = japanese_locales(self)
+        if locales is None:
+            self.skipTest("localedef cannot make the ja_JP locales here")
+        _, _, broken = self.folders()
+        english = {"help": "usage: console-rpg-check [--json]", "wrong": "console-rpg-check: unknown option --x\n",
+                   "report": "/SwordCut.txt:1:1: error: missing: the game stops here"}
+        japanese = {"help": "使い方: console-rpg-check [--json]", "wrong": "console-rpg-check: 不明なオプション --x\n",
+                    "report": "/SwordCut.txt:1:1: error: 見つからない: ゲームはここで止まり"}
+        for locale, encoding, said in (("ja_JP.UTF-8", "utf-8", japanese), ("ja_JP.EUC-JP", "euc_jp", japanese),
+                                       ("ja_JP.SJIS", "shift_jis", japanese), ("C.UTF-8", "utf-8", english)):
+            env = dict(GAME_ENV, LOCPATH=locales, LANG=locale, LC_ALL=locale)
+            run = lambda *args: subprocess.run([CHECKER] + list(args), env=env, capture_output=True, timeout=60)
+            with self.subTest(locale=locale):
+                self.assertTrue(run("--help").stdout.decode(encoding).startswith(said["help"]))
+                self.assertTrue(run("--x").stderr.decode(encoding).startswith(said["wrong"]))
+                report = run(broken)
+                self.assertEqual(report.returncode, 2)
+                self.assertIn(said["report"], report.stdout.decode(encoding))
+                finding = json.loads(run("--json", broken).stdout)["findings"][0]
+                self.assertTrue(finding["message"].startswith(english["report"].split(": ", 2)[2]), finding)
+                self.assertTrue(finding["localized_message"].startswith(said["report"].split(": ", 2)[2]), finding)
 
     def test_files_of_any_size_are_read_in_little_memory_and_quoted_short(self):
         # Each file is larger than the whole address space the checker is given.
@@ -174,11 +204,52 @@ class Checker(unittest.TestCase):
         with open(landed, "rb") as f:
             self.assertEqual(f.read(), b"70000 8 6 4 3 2 0\n")
 
+    def test_fix_converts_an_authors_utf8_folder_keeps_the_originals_and_writes_nothing_it_cannot_convert(self):
+        folder = make_work_dir(self)
+        for name in os.listdir(folder):
+            with open(os.path.join(folder, name), "rb") as f:
+                text = f.read().decode("cp932")
+            if name == "test.txt":  # 26 full-width characters a line, full-width spaces for open ground
+                text = "".join(line.encode("cp932")[:52].decode("cp932").replace("＃", "■").replace("  ", "　") + "\n"
+                               for line in text.splitlines())
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(("\ufeff" + text.replace("\n", "\r\n") if name.startswith("Hero") else text).encode("utf-8"))
+        written = read_folder(folder)
+        result = check("--fix", "--dry-run", folder)
+        self.assertEqual(result.returncode, 0, result.stdout)
+        self.assertIn("files --fix would change: 13", result.stdout)
+        self.assertEqual(read_folder(folder), written)
+
+        result = check("--fix", folder)
+        self.assertEqual(result.returncode, 1, result.stdout)  # the warning on ■ stays: ambiguous width
+        self.assertIn("the originals are kept in %s/before-fix" % folder, result.stdout)
+        self.assertIn("0 errors, 1 warning, 2 notes", result.stdout)
+        self.assertEqual(read_folder(os.path.join(folder, "before-fix")), written)
+        self.assertIn("nothing to change", check("--fix", folder).stdout)
+
+        with open(os.path.join(folder, "Flame.txt"), "wb") as f:
+            f.write("炎🔥 1 4 3\n".encode("utf-8"))
+        before = sorted(os.listdir(folder))
+        result = check("--fix", folder)
+        self.assertEqual(result.returncode, 2)
+        self.assertIn("Flame.txt:1:3: error: the character U+1F525 has no form in code page 932", result.stdout)
+        self.assertEqual(sorted(os.listdir(folder)), before)
+
     def test_map_rows_are_as_wide_as_each_other_whatever_width_the_terminal_gives_ambiguous_characters(self):
         rows = check("--map", make_work_dir(self)).stdout.splitlines()[-19:]
         for ambiguous in (1, 2):
             with self.subTest(ambiguous=ambiguous):
                 self.assertEqual({width(row, ambiguous) for row in rows}, {54}, "\n".join(rows))
+
+
+def read_folder(folder):
+    """Each regular file's bytes, by name."""
+    files = {}
+    for name in os.listdir(folder):
+        if os.path.isfile(os.path.join(folder, name)):
+            with open(os.path.join(folder, name), "rb") as f:
+                files[name] = f.read()
+    return files
 
 
 def width(text, ambiguous=2):

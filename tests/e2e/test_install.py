@@ -20,6 +20,7 @@ import zipfile
 
 from harness import (BUILD, GAME_DATA, HERO, ROOT, SAMPLE_HERO, STATUS_FILES, VERSION, WINDOWS_BUILD, Tmux,
                      built_package, columns_of, environment, wait_for_file)
+from test_check import japanese_locales
 
 DATA_FILES = sorted(STATUS_FILES + ["test.txt"])
 HERO_FILE = "Hero_Status_Info.txt"
@@ -235,6 +236,25 @@ class Launcher(unittest.TestCase):
                 self.assertTrue(result.stdout.endswith(b"\n"))
                 self.assertFalse(os.path.exists(self.record), "the game was started")
                 self.assertFalse(os.path.exists(os.path.join(self.home, ".local")), "the player's folder was made")
+
+    def test_it_speaks_the_language_of_the_locale_in_its_encoding(self):
+        locales = japanese_locales(self)
+        if locales is None:
+            self.skipTest("localedef cannot make the ja_JP locales here")
+        self.stub_the_game()
+        here = self.new_dir("here", {HERO_FILE: SAMPLES[HERO_FILE]})
+        for locale, encoding, usage, missing in (
+                ("C.UTF-8", "utf-8", "Usage: console-rpg [--help | --version]", "no readable Flame.txt in %s"),
+                ("ja_JP.UTF-8", "utf-8", "使い方: console-rpg [--help | --version]", "%s に読める Flame.txt がない"),
+                ("ja_JP.EUC-JP", "euc_jp", "使い方: console-rpg [--help | --version]", "%s に読める Flame.txt がない"),
+                ("ja_JP.SJIS", "shift_jis", "使い方: console-rpg [--help | --version]", "%s に読める Flame.txt がない")):
+            with self.subTest(locale):
+                env = {"LOCPATH": locales, "LC_ALL": locale}
+                result = subprocess.run([self.launcher, "--help"], capture_output=True, timeout=30,
+                                        env=environment({"HOME": self.home}, env, only_path=True))
+                self.assertEqual(result.stdout.decode(encoding).split("\n")[0], usage)
+                status, said, _ = self.launch(here, env)
+                self.assertIn("console-rpg: %s\n" % (missing % here), said.decode(encoding))
 
     def test_the_game_status_and_signals_pass_through_untouched(self):
         self.stub_the_game()
@@ -455,16 +475,22 @@ class Packages(unittest.TestCase):
             (program, "./usr/libexec/console-rpg/console-rpg"),
             (directory, "./usr/share/"), (directory, "./usr/share/doc/"), (directory, "./usr/share/doc/console-rpg/"),
             (data, "./usr/share/doc/console-rpg/README.md"), (data, "./usr/share/doc/console-rpg/changelog.gz"),
-            (data, "./usr/share/doc/console-rpg/copyright"),
+            (data, "./usr/share/doc/console-rpg/copyright"), (data, "./usr/share/doc/console-rpg/README.ja.md"),
             (directory, "./usr/share/games/"), (directory, "./usr/share/games/console-rpg/"),
             (directory, "./usr/share/lintian/"), (directory, "./usr/share/lintian/overrides/"),
             (data, "./usr/share/lintian/overrides/console-rpg"),
             (directory, "./usr/share/man/"), (directory, "./usr/share/man/man6/"),
             (data, "./usr/share/man/man6/console-rpg.6.gz"),
+            (directory, "./usr/share/man/ja/"), (directory, "./usr/share/man/ja/man6/"),
+            (data, "./usr/share/man/ja/man6/console-rpg.6.gz"),
+            (directory, "./usr/share/locale/"), (directory, "./usr/share/locale/ja/"),
+            (directory, "./usr/share/locale/ja/LC_MESSAGES/"), (data, "./usr/share/locale/ja/LC_MESSAGES/console-rpg.mo"),
         ] + [(data, "./usr/share/games/console-rpg/" + name) for name in DATA_FILES]
         if facts["checker"]:
             expected += [(directory, "./usr/bin/"), (program, "./usr/bin/console-rpg-check"),
-                         (directory, "./usr/share/man/man1/"), (data, "./usr/share/man/man1/console-rpg-check.1.gz")]
+                         (directory, "./usr/share/man/man1/"), (data, "./usr/share/man/man1/console-rpg-check.1.gz"),
+                         (directory, "./usr/share/man/ja/man1/"),
+                         (data, "./usr/share/man/ja/man1/console-rpg-check.1.gz")]
         listing = subprocess.run(["dpkg-deb", "-c", deb], check=True, capture_output=True, text=True).stdout
         rows = [line.split() for line in listing.splitlines()]
         self.assertEqual(sorted((row[0], row[-1]) for row in rows), sorted(expected))
@@ -476,6 +502,7 @@ class Packages(unittest.TestCase):
                                                "Architecture: amd64", "Section: games"])
         depends = subprocess.run(["dpkg-deb", "-f", deb, "Depends"], check=True, capture_output=True, text=True)
         self.assertIn("libc6 (>= ", depends.stdout, "the dependencies dpkg-shlibdeps finds")
+        self.assertIn("gettext-base", depends.stdout, "what the launcher speaks Japanese with")
 
         tree = subprocess.run(["dpkg-deb", "--fsys-tarfile", deb], check=True, capture_output=True).stdout
         with tempfile.TemporaryFile() as f:
@@ -526,23 +553,27 @@ class Packages(unittest.TestCase):
                                          ("NX", dll_flags & 0x0100)]:
                     self.assertTrue(present, "%s has no %s" % (name, feature))
 
-    def test_the_windows_zip_holds_both_programs_the_data_as_it_is_and_a_readme_with_crlf(self):
+    def test_the_windows_zip_holds_both_programs_the_data_as_it_is_and_readmes_with_crlf(self):
         archive, facts = built_package(self, WINDOWS_BUILD, "console-rpg-%s-win64.zip")
         top = "console-rpg-%s-win64/" % facts["version"]
         programs = ["console-rpg.exe"] + (["console-rpg-check.exe"] if facts["checker"] else [])
         with zipfile.ZipFile(archive) as z:
             self.assertEqual(sorted(z.namelist()),
-                             sorted(top + name for name in programs + DATA_FILES + ["README.txt", "LICENSE"]))
+                             sorted(top + name for name in programs + DATA_FILES + ["README.txt", "README.ja.txt", "LICENSE"]))
             self.assertEqual({name: z.read(top + name) for name in DATA_FILES}, SAMPLES)
             for name in programs:
                 self.assertEqual(z.read(top + name)[:2], b"MZ", name)
             readme = z.read(top + "README.txt")
+            japanese = z.read(top + "README.ja.txt")
             with open(os.path.join(ROOT, "LICENSE"), "rb") as licence:
                 self.assertEqual(z.read(top + "LICENSE"), licence.read())
-        self.assertEqual(readme.count(b"\n"), readme.count(b"\r\n"), "a line end that is not CRLF")
-        text = readme.decode("ascii")
-        self.assertIn("console-rpg.exe", text)
-        self.assertEqual("console-rpg-check.exe" in text, facts["checker"])
+        # Notepad reads UTF-8 as such where it starts with the byte-order mark.
+        self.assertTrue(japanese.startswith(b"\xef\xbb\xbf"))
+        for readme, text in ((readme, readme.decode("ascii")), (japanese, japanese.decode("utf-8-sig"))):
+            self.assertEqual(readme.count(b"\n"), readme.count(b"\r\n"), "a line end that is not CRLF")
+            self.assertIn("console-rpg.exe", text)
+            self.assertEqual("console-rpg-check.exe" in text, facts["checker"])
+        self.assertIn("勇者", japanese.decode("utf-8-sig"))
 
 
 if __name__ == "__main__":

@@ -130,6 +130,21 @@ class WindowsBuild(unittest.TestCase):
         (folder,) = os.listdir(unpacked)
         self.play_until_the_field_shows("zip", os.path.join(unpacked, folder))
 
+    def test_the_checker_speaks_the_users_language(self):
+        """Without gettext, from tables compiled in; the words tools read stay English."""
+        work = self.work_dir(missing=["SwordCut.txt"])
+        shutil.copyfile(os.path.join(WINDOWS_BUILD, "console-rpg-check.exe"), os.path.join(work, "check.exe"))
+        for locale, usage, finding in (("ja_JP.UTF-8", "使い方: console-rpg-check", "SwordCut.txt:1:1: error: 見つからない"),
+                                       ("C.UTF-8", "usage: console-rpg-check", "SwordCut.txt:1:1: error: missing")):
+            with self.subTest(locale):
+                run = lambda *args: subprocess.run(
+                    ["wine", "check.exe"] + list(args), cwd=work, env=environment(WINE, {"LC_ALL": locale, "LANG": locale}),
+                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=120)
+                self.assertTrue(run("--help").stdout.decode("utf-8").startswith(usage))
+                report = run()
+                self.assertEqual(report.returncode, 2)
+                self.assertIn(finding, report.stdout.decode("utf-8"))
+
     def test_control_bytes_in_the_map_are_drawn_as_placeholders_never_obeyed(self):
         work = self.work_dir()
         # Bell, backspace, carriage return, escape, tab and delete, where row 5 is open ground.

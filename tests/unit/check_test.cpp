@@ -14,9 +14,11 @@
 #include "data/status_files.h"
 #include "cp932_text.h"
 #include "data_check.h"
+#include "data_fix.h"
 #include "drawing.h"
 #include "report.h"
 #include "rules_sheet.h"
+#include "unicode_cp932.h"
 #include "work_dir.h"
 
 namespace {
@@ -195,13 +197,41 @@ const Finding_Case Finding_Cases[] = {
      1},
     {"King_Status_Info.txt", "\xE7\x8E\x8B 1 \xE6\xAD\xA9 0 30 8 6 4 3 2 0",  // 王 and 歩 in UTF-8
      "King_Status_Info.txt:1:1: warning: this file looks like UTF-8, but the game reads code page 932 (Shift-JIS): "
-     "convert it with iconv -f UTF-8 -t CP932",
+     "console-rpg-check --fix converts it",
      1, {}, "not one full-width"},  // the glyph's three bytes follow from that
 
 
     // The map as read.
     {"test.txt", Map_With_Line(4, std::string(52, '#')),
-     "test.txt:5:53: warning: line 5 has 52 bytes before its line feed, not 53: every later cell moves 1 to the left",
+     "test.txt:5:53: warning: line 5 has 52 bytes before its line end, one short of 53 (as 26 full-width characters "
+     "are): every later cell moves 1 to the left; console-rpg-check --fix gives it a space before its line end",
+     1, {}, "split across"},
+    // Lines one byte short, as 26 full-width characters make them: one finding for them all.
+    {"test.txt", Map_With_Lines({{4, std::string(52, '#')}, {6, "##" + std::string(49, ' ') + "#"}}),
+     "test.txt:5:53: warning: 2 lines, from line 5 to line 7, have 52 bytes before their line end, one short of 53 (as "
+     "26 full-width characters are): each moves every later cell 1 more to the left; console-rpg-check --fix gives "
+     "each a space before its line end",
+     1, {}, "line 7 has"},
+    // A full-width space is a wall: the hero's start on one follows from that.
+    {"test.txt", Map_With(8, 30, "\x81\x40"),
+     "test.txt:9:31: warning: a full-width space (bytes 0x81 0x40) is a wall to the game, not open ground, which only "
+     "a half-width space is; full-width spaces in the map: 1, the first here; console-rpg-check --fix makes each two "
+     "half-width spaces",
+     1, {}, "starts on a wall"},
+    {"test.txt", Map_With(8, 30, "\x81\x40"),
+     "test.txt:9:31: note: warnings on this field left out as they follow from that: 1; console-rpg-check --fix mends "
+     "the map, then check it again",
+     1},
+    // Characters some terminals draw one column wide, in the map and as a glyph.
+    {"test.txt", Map_With(1, 2, "\x81\xA1\x81\xA1\x81\x9C"),
+     "test.txt:2:3: warning: ■ ●: one column wide in some terminals (xterm without -cjk_width, tmux and GNU screen by "
+     "default), leaving a gap beside each; such characters in the map: 3, the first here; ＃ ＊ ＝ ＠ or kanji are two "
+     "columns everywhere",
+     1},
+    {"Pawn_Status_Info.txt", "Pawn 1 \x81\x9C 0 30 8 6 4 3 2 0",
+     "Pawn_Status_Info.txt:1:8: warning: the glyph '●' is one column wide in some terminals (xterm without "
+     "-cjk_width, tmux and GNU screen by default), leaving a gap beside it: ＃ ＊ ＝ ＠ or a kanji are two columns "
+     "everywhere",
      1},
     {"test.txt", Map_With_Line(4, std::string(54, '#')),
      "test.txt:5:55: warning: line 5 has 54 bytes before its line feed, not 53: every later cell moves 1 to the right",
@@ -210,9 +240,9 @@ const Finding_Case Finding_Cases[] = {
      "test.txt:7:55: warning: line 7 has 54 bytes before its line feed, not 53: every later cell moves 1 to the right "
      "(2 to the right in all)",
      1},
-    {"test.txt", Map_With_Lines({{4, std::string(54, '#')}, {6, std::string(52, '#')}}),
-     "test.txt:7:53: warning: line 7 has 52 bytes before its line feed, not 53: every later cell moves 1 to the left "
-     "(back in place)",
+    {"test.txt", Map_With_Lines({{4, std::string(54, '#')}, {6, std::string(50, '#')}}),
+     "test.txt:7:51: warning: line 7 has 50 bytes before its line feed, not 53: every later cell moves 3 to the left "
+     "(2 to the left in all)",
      1},
     {"test.txt", Map_With_Lines({{4, std::string(52, '#')}, {6, std::string(51, '#')}}),
      "test.txt:7:52: warning: line 7 has 51 bytes before its line feed, not 53: every later cell moves 2 to the left "
@@ -247,12 +277,12 @@ const Finding_Case Finding_Cases[] = {
     {"test.txt", Map_With_Line(-1, "") + "more\n",
      "test.txt:20:1: warning: the game reads the map's first 1026 bytes only: the 5 bytes from here on are never read", 1},
     {"test.txt", Map_With(0, 0, "\xEF\xBC\x83"),
-     "test.txt:1:1: warning: this file looks like UTF-8, but the game reads code page 932 (Shift-JIS): convert it "
-     "with iconv -f UTF-8 -t CP932",
+     "test.txt:1:1: warning: this file looks like UTF-8, but the game reads code page 932 (Shift-JIS): "
+     "console-rpg-check --fix converts it",
      1},
     {"test.txt", Map_With(2, 2, "\xEF\xBC\x83"),
-     "test.txt:3:3: note: 1 more warning on this field follows from that and is left out: convert the map and check "
-     "it again",
+     "test.txt:3:3: note: warnings on this field left out as they follow from that: 1; console-rpg-check --fix mends "
+     "the map, then check it again",
      1, {}, "no character of code page 932"},
     {"test.txt", "\xEF\xBB\xBF" + Map_With_Line(-1, ""),
      "test.txt:1:1: warning: the file starts with a UTF-8 byte-order mark (0xEF 0xBB 0xBF): the game reads its 3 bytes "
@@ -348,7 +378,7 @@ const Finding_Case Finding_Cases[] = {
      "Pawn_Status_Info.txt:1:8: warning: the glyph '歩歩' (4 bytes) is cut to fit its 3: the game keeps '歩'", 1},
     {"test.txt", Map_With_Line(-1, "").substr(0, 1025),
      "test.txt:19:54: warning: the map ends after 1025 of the 1026 bytes the game reads: the last 1 cell, from x 53, y "
-     "18 on, block and show as ?",
+     "18 on, blocks and shows as ?",
      1},
     {"test.txt", Map_With_Line(-1, "") + "x",
      "test.txt:20:1: warning: the game reads the map's first 1026 bytes only: the 1 byte from here on is never read", 1},
@@ -512,6 +542,101 @@ TEST_F(Check, PathsNameTheFolderAndTheFieldIsDrawnAsTheGameDraws) {
                         "the field as the game draws it: ＠ the hero (the game draws ●), 歩 the pawn, . where the hero "
                         "can go"),
               lines.end());
+}
+
+// ---- A folder as an author with a UTF-8 editor writes it ----------------------
+
+// Twelve status files in UTF-8, the hero's with a byte-order mark and CR LF
+// line ends, and a map of 26 full-width characters a line: ■ walls round
+// full-width spaces meant as open ground.
+std::vector<std::pair<std::string, std::string>> Author_Folder() {
+    std::vector<std::pair<std::string, std::string>> files = {
+        {Hero_File_Name, "\xEF\xBB\xBF勇者\r\n\r\n100 20 15 10 8 12 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\r\n30\r\n8\r\n"}};
+    for (const char* name : Monster_Files) files.emplace_back(name, "ポーン 1 歩 0 30 8 6 4 3 2 0\n");
+    for (const char* name : Skill_Files) files.emplace_back(name, "斬撃 1 3 2\n");
+    std::string map;
+    for (int row = 0; row < Field_Rows; ++row) {
+        map += row == 0 || row == Field_Rows - 1 ? Repeated("■", 26) : "■" + Repeated("　", 24) + "■";
+        map += "\n";
+    }
+    files.emplace_back("test.txt", map);
+    return files;
+}
+
+const Unicode_To_Cp932& Unicode() {
+    static const Unicode_To_Cp932 table = Unicode_Table_From(drawing::Utf8_Glyphs());
+    return table;
+}
+
+long Count(const std::vector<Finding>& findings, Severity severity) {
+    return std::count_if(findings.begin(), findings.end(), [&](const Finding& f) { return f.severity == severity; });
+}
+
+TEST_F(Check, AnAuthorsUtf8FolderIsOneFindingACauseAndFixMakesItPlay) {
+    const auto files = Author_Folder();
+    for (const auto& [name, bytes] : files) Write_File(name, bytes);
+    // UTF-8 for the folder, the full-width spaces, the lines one byte short,
+    // and ■; the same three in the map saved in code page 932 by hand.
+    const Check_Result utf8 = Check_Data("", &Unicode());
+    EXPECT_EQ(Count(utf8.findings.list, Severity::Warning), 4) << Text_Report(utf8, drawing::Utf8_Glyphs(), false);
+    EXPECT_NE(Text_Report(utf8, drawing::Utf8_Glyphs(), false).find(" 1 | 勇者\n"), std::string::npos)
+        << "a line of a UTF-8 file is quoted as its author wrote it";
+    EXPECT_NE(Text_Report(utf8, drawing::Utf8_Glyphs(), false).find("rules sheet for the hero '勇者'"), std::string::npos);
+    Write_File("test.txt", Cp932_From_Utf8(files.back().second, Unicode()).bytes);
+    const Check_Result cp932 = Check_Data("", &Unicode());
+    EXPECT_EQ(Count(cp932.findings.list, Severity::Warning), 4) << Text_Report(cp932, drawing::Utf8_Glyphs(), false);
+    Write_File("test.txt", files.back().second);
+
+    const Fix_Result dry = Fix_Data("", Unicode(), false);
+    EXPECT_EQ(dry.files_changed, 13);
+    for (const auto& [name, bytes] : files) EXPECT_EQ(Read_File(name), bytes) << "a dry run writes nothing";
+
+    const Fix_Result fix = Fix_Data("", Unicode(), true);
+    ASSERT_FALSE(fix.failed) << Fix_Report(fix, drawing::Utf8_Glyphs(), false);
+    EXPECT_EQ(fix.originals_in, "before-fix");
+    for (const auto& [name, bytes] : files) EXPECT_EQ(Read_File("before-fix/" + name), bytes);
+    EXPECT_EQ(Read_File(Hero_File_Name).substr(0, 6), "\x97\x45\x8E\xD2\r\n") << "勇者, no mark, CR LF kept";
+    const Check_Result mended = Check_Data("", &Unicode());
+    const std::string report = Text_Report(mended, drawing::Utf8_Glyphs(), false);
+    EXPECT_EQ(Count(mended.findings.list, Severity::Error), 0) << report;
+    ASSERT_EQ(Count(mended.findings.list, Severity::Warning), 1) << report;
+    EXPECT_NE(report.find("test.txt:1:1: warning: ■: one column wide in some terminals"), std::string::npos) << report;
+    EXPECT_NE(report.find("the hero can reach 408 places"), std::string::npos) << report;
+
+    const Fix_Result again = Fix_Data("", Unicode(), true);
+    EXPECT_EQ(again.files_changed, 0);
+    EXPECT_FALSE(std::filesystem::exists("before-fix-2"));
+}
+
+// What --fix cannot put into code page 932 stops it before any file is written.
+TEST_F(Check, FixWritesNothingWhereAnyFileCannotBeConverted) {
+    const struct {
+        const char* file;
+        std::string bytes;
+        const char* told;
+    } cases[] = {
+        {"test.txt", "■■\xE2\x93\x90\n",  // ⓐ, which code page 932 lacks
+         "test.txt:1:5: error: the character U+24D0 has no form in code page 932"},
+        {"Flame.txt", "炎\xF0\x9F\x94\xA5 1 3 2\n", "Flame.txt:1:3: error: the character U+1F525 has no form"},
+        {"SwordCut.txt", "\xEF\xBB\xBF\x8E\x61 1 3 2\n",  // the mark before code page 932
+         "SwordCut.txt:1:4: error: byte 0x8E is not UTF-8"},
+    };
+    for (const auto& c : cases) {
+        Write_Clean_Data();
+        for (const auto& [name, bytes] : Author_Folder()) Write_File(name, bytes);
+        Write_File(c.file, c.bytes);
+        std::vector<std::pair<std::string, std::string>> before;
+        for (const auto& entry : std::filesystem::directory_iterator(".")) {
+            before.emplace_back(entry.path().filename().string(), Read_File(entry.path().string()));
+        }
+        const Fix_Result fix = Fix_Data("", Unicode(), true);
+        const std::string told = Fix_Report(fix, drawing::Utf8_Glyphs(), false);
+        EXPECT_TRUE(fix.failed) << c.told;
+        EXPECT_NE(told.find(c.told), std::string::npos) << told;
+        EXPECT_EQ(static_cast<size_t>(std::distance(std::filesystem::directory_iterator("."), {})), before.size())
+            << "no folder for originals either";
+        for (const auto& [name, bytes] : before) EXPECT_EQ(Read_File(name), bytes) << c.told << ": " << name;
+    }
 }
 
 // What the checker calls a character of code page 932 is what the game can

@@ -13,6 +13,8 @@
 
 #include "cp932_text.h"
 #include "drawing.h"
+#include "json_writer.h"
+#include "unicode_cp932.h"
 #include "platform/core/cp932_glyphs.h"
 #include "platform/core/plain_text.h"
 #include "platform/posix/glyph_conversion.h"
@@ -287,8 +289,34 @@ TEST(Checker_Paths, Json_Gets_Utf8_With_Each_Byte_That_Is_Not_Replaced) {
         {"\xED\xB0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", false},  // a surrogate
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Json_Path_Text(c.path), c.json) << testing::PrintToString(c.path);
+        EXPECT_EQ(Json_Escaped(c.path), c.json) << testing::PrintToString(c.path);
         EXPECT_EQ(Is_Utf8(c.path), c.utf8) << testing::PrintToString(c.path);
+    }
+    // A name of the data, code page 932, goes the same way: its backslash and
+    // quote escaped, and ソ, whose trail byte is 0x5C, left whole.
+    EXPECT_EQ(Json_Escaped(Shown("a\\b\"\x83\x5C", drawing::Utf8_Glyphs())), "a\\\\b\\\"\xE3\x82\xBD");
+}
+
+// Text written in UTF-8 goes into code page 932 as Windows writes it: where
+// code page 932 has two codes for a character, the JIS X 0208 one, then the
+// NEC row, then IBM's over the NEC-selected IBM rows.
+TEST(Checker_Paths, Utf8_Goes_Into_Code_Page_932_As_Windows_Writes_It) {
+    const Unicode_To_Cp932 table = Unicode_Table_From(drawing::Utf8_Glyphs());
+    const struct {
+        std::string utf8;
+        std::string cp932;
+    } cases[] = {
+        {"\xE5\x8B\x87\xE8\x80\x85 \\~\r\n", "\x97\x45\x8E\xD2 \\~\r\n"},  // 勇者, ASCII as it is
+        {"\xEF\xBF\xA2", "\x81\xCA"},  // ¬, also 0xEE 0xF9 and 0xFA 0x54
+        {"\xE2\x88\xB5", "\x81\xE6"},  // ∵, also 0x87 0x9A and 0xFA 0x5B
+        {"\xE2\x85\xA0", "\x87\x54"},  // Ⅰ, also 0xFA 0x4A
+        {"\xE7\xBA\x8A", "\xFA\x5C"},  // 纊, also 0xED 0x40
+        {"\xE3\x80\x9C", "\x81\x60"},  // 〜 as JIS writes it
+        {"\xEF\xBD\xB1", "\xB1"},       // ｱ, one byte
+        {"\xE2\x93\x90x", "??x"},        // ⓐ has none: two columns of placeholder
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Cp932_From_Utf8(c.utf8, table).bytes, c.cp932) << c.utf8;
     }
 }
 

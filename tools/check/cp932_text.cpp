@@ -105,17 +105,11 @@ size_t Non_Character_Length(std::string_view bytes, size_t at) {
     return pair ? 2 : 1;
 }
 
-std::string Non_Character(std::string_view bytes, size_t at) {
-    if (Non_Character_Length(bytes, at) == 1) return "byte " + Hex_Byte(static_cast<uint8_t>(bytes[at]));
-    return "bytes " + Hex_Byte(static_cast<uint8_t>(bytes[at])) + " " + Hex_Byte(static_cast<uint8_t>(bytes[at + 1]));
-}
-
-std::string Shown(std::string_view safe_text, const platform::Glyph_Table& output, bool json) {
+std::string Shown(std::string_view safe_text, const platform::Glyph_Table& output) {
     const std::vector<platform::Cell_Code> codes = Layout(safe_text, output);
     std::string shown;
     for (const platform::Cell_Code code : codes) {
         if (code == platform::Cell_Second_Half) continue;
-        if (json && (code == '"' || code == '\\')) shown += '\\';
         shown += platform::Glyph_Of(output, code);
     }
     return shown;
@@ -194,29 +188,4 @@ std::string Path_Shown(std::string_view path, platform::Terminal_Charset charset
         i += length;
     }
     return shown;
-}
-
-std::string Json_Path_Text(std::string_view path) {
-    std::string json;
-    for (size_t i = 0; i < path.size();) {
-        const size_t length = Utf8_Length(path, i);
-        const auto byte = static_cast<uint8_t>(path[i]);
-        if (length == 0) {
-            json += "\xEF\xBF\xBD";  // U+FFFD, the replacement character
-            ++i;
-            continue;
-        }
-        if (byte == '"' || byte == '\\') {
-            json += '\\';
-            json += path[i];
-        } else if (Is_C0_Or_Del(byte)) {
-            json += "\\u00" + Hex_Byte(byte).substr(2);
-        } else if (Is_Utf8_C1(path, i, length)) {
-            json += "\\u00" + Hex_Byte(static_cast<uint8_t>(path[i + 1])).substr(2);
-        } else {
-            json += path.substr(i, length);
-        }
-        i += length;
-    }
-    return json;
 }

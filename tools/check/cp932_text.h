@@ -30,14 +30,11 @@ size_t First_Non_Character(std::string_view bytes);
 
 // The bytes at `at`, which First_Non_Character found: a pair of a lead and
 // a trail byte that code page 932 leaves unassigned counts as one, drawn as
-// ??; any other such byte stands alone. "byte 0x1B", "bytes 0x85 0x40".
+// ??; any other such byte stands alone.
 size_t Non_Character_Length(std::string_view bytes, size_t at);
-std::string Non_Character(std::string_view bytes, size_t at);
 
-// Safe code page 932 text in the character set `output` converts into. For
-// JSON, quotes and backslashes are escaped, character by character, so that
-// a trail byte that happens to be 0x5C in a Shift-JIS terminal is left alone.
-std::string Shown(std::string_view safe_text, const platform::Glyph_Table& output, bool json = false);
+// Safe code page 932 text in the character set `output` converts into.
+std::string Shown(std::string_view safe_text, const platform::Glyph_Table& output);
 
 // "0x1B"
 std::string Hex_Byte(uint8_t byte);
@@ -56,7 +53,3 @@ bool Is_Utf8(std::string_view bytes);
 // each byte that is no character shown as '?', so that nothing in a path can
 // move the cursor, end a line or change the terminal.
 std::string Path_Shown(std::string_view path, platform::Terminal_Charset charset);
-
-// The path inside a JSON string, in UTF-8: each byte that is not UTF-8
-// becomes U+FFFD; quotes, backslashes and every control are escaped.
-std::string Json_Path_Text(std::string_view path);

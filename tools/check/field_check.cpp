@@ -13,6 +13,8 @@
 #include "shell/console.h"
 #include "shell/game.h"
 #include "status_check.h"
+#include "tr.h"
+#include "unicode_cp932.h"
 
 namespace {
 
@@ -21,9 +23,19 @@ constexpr long Most_Bytes_Looked_At = 64L * 1024;
 
 int32_t Cell(int index) { return Field_Map[index / Field_Columns][index % Field_Columns]; }
 
-std::string At(int x, int y) { return "x " + std::to_string(x) + ", y " + std::to_string(y); }
+// TRANSLATORS: a place on the field, as the hero file gives the start.
+std::string At(int x, int y) { return Format(Tr("x %d, y %d"), x, y); }
 
-std::string Cells(long count) { return std::to_string(count) + (count == 1 ? " cell" : " cells"); }
+// Two clauses of one sentence.
+std::string Joined(const std::string& first, const std::string& second) {
+    // TRANSLATORS: joins two clauses of one message.
+    return Format(Tr("%s; %s"), first.c_str(), second.c_str());
+}
+
+// "the 3 bytes after it are never read"
+std::string Never_Read_After(long bytes) {
+    return Format(Tr_Plural("the %ld byte after it is never read", "the %ld bytes after it are never read", bytes), bytes);
+}
 
 // The byte a cell is drawn from.
 uint8_t Drawn_Byte(int32_t cell) {
@@ -79,22 +91,37 @@ void Report_Size(Findings& findings, const Map_Reading& map, bool ended_at_ctrl_
     const char* name = Field_Map_File;
     if (map.cells_read < Field_Cells) {
         const int r = map.cells_read;
-        findings.Add(name, map.cell_at[r], Severity::Warning,
-                     std::string(ended_at_ctrl_z ? "a Ctrl+Z ends the map" : "the map ends") + " after " +
-                         std::to_string(r) + " of the 1026 bytes the game reads: the last " +
-                         Cells(Field_Cells - r) + ", from " + At(r % Field_Columns, r / Field_Columns) +
-                         " on, block and show as ?" +
-                         (rest.unread_bytes > 0 ? "; the " + Count_Of(rest.unread_bytes, "byte") + " after it " +
-                                                      Is_Are(rest.unread_bytes) + " never read"
-                                                : ""));
+        const long cells = Field_Cells - r;
+        const std::string from = At(r % Field_Columns, r / Field_Columns);
+        std::string message =
+            ended_at_ctrl_z
+                ? Format(Tr_Plural("a Ctrl+Z ends the map after %d of the 1026 bytes the game reads: the last %ld cell, "
+                                   "from %s on, blocks and shows as ?",
+                                   "a Ctrl+Z ends the map after %d of the 1026 bytes the game reads: the last %ld "
+                                   "cells, from %s on, block and show as ?",
+                                   cells),
+                         r, cells, from.c_str())
+                : Format(Tr_Plural("the map ends after %d of the 1026 bytes the game reads: the last %ld cell, from %s "
+                                   "on, blocks and shows as ?",
+                                   "the map ends after %d of the 1026 bytes the game reads: the last %ld cells, from "
+                                   "%s on, block and show as ?",
+                                   cells),
+                         r, cells, from.c_str());
+        if (rest.unread_bytes > 0) message = Joined(message, Never_Read_After(rest.unread_bytes));
+        findings.Add(name, map.cell_at[r], Severity::Warning, message);
     } else if (rest.anything_else) {
         findings.Add(name, map.cell_at[Field_Cells], Severity::Warning,
-                     "the game reads the map's first 1026 bytes only: the " + Count_Of(rest.unread_bytes, "byte") +
-                         " from here on " + Is_Are(rest.unread_bytes) + " never read");
+                     Format(Tr_Plural("the game reads the map's first 1026 bytes only: the %ld byte from here on is "
+                                      "never read",
+                                      "the game reads the map's first 1026 bytes only: the %ld bytes from here on are "
+                                      "never read",
+                                      rest.unread_bytes),
+                            rest.unread_bytes));
     }
 }
 
-void Report_Line_Lengths(Findings& findings, const Map_Reading& map) {
+// Lines one byte short are told as one, with their cause (see Report_Causes).
+void Report_Line_Lengths(Findings& findings, const Map_Reading& map, bool short_told) {
     long shift = 0;
     int line_start = 0;
     for (int i = 0; i < map.cells_read; ++i) {
@@ -102,14 +129,24 @@ void Report_Line_Lengths(Findings& findings, const Map_Reading& map) {
         const int length = i - line_start;
         line_start = i + 1;
         if (length == Line_Bytes) continue;
+        if (short_told && length == Line_Bytes - 1) {
+            shift -= 1;
+            continue;
+        }
         const long moved = length - Line_Bytes;
         shift += moved;
-        const auto side = [](long by) {
-            return std::to_string(by < 0 ? -by : by) + (by < 0 ? " to the left" : " to the right");
-        };
-        std::string message = "line " + std::to_string(map.cell_at[i].line) + " has " + std::to_string(length) +
-                              " bytes before its line feed, not 53: every later cell moves " + side(moved);
-        if (shift != moved) message += shift == 0 ? " (back in place)" : " (" + side(shift) + " in all)";
+        const long line = map.cell_at[i].line;
+        std::string message =
+            moved < 0 ? Format(Tr("line %ld has %d bytes before its line feed, not 53: every later cell moves %ld to the left"),
+                               line, length, -moved)
+                      : Format(Tr("line %ld has %d bytes before its line feed, not 53: every later cell moves %ld to the right"),
+                               line, length, moved);
+        if (shift == 0 && shift != moved) {
+            message = Format(Tr("%s (back in place)"), message.c_str());
+        } else if (shift != moved) {
+            message = shift < 0 ? Format(Tr("%s (%ld to the left in all)"), message.c_str(), -shift)
+                                : Format(Tr("%s (%ld to the right in all)"), message.c_str(), shift);
+        }
         findings.Add(Field_Map_File, map.cell_at[i], Severity::Warning, message);
     }
 }
@@ -117,15 +154,16 @@ void Report_Line_Lengths(Findings& findings, const Map_Reading& map) {
 // `pair`: the byte and the next are a lead and a trail byte with no
 // character between them.
 std::string Why_Placeholder(uint8_t byte, uint8_t next, bool pair) {
+    const std::string hex = Hex_Byte(byte);
     if (pair) {
-        return "bytes " + Hex_Byte(byte) + " " + Hex_Byte(next) +
-               " are no character of code page 932: a wall drawn as ??";
+        return Format(Tr("bytes %s %s are no character of code page 932: a wall drawn as ??"), hex.c_str(),
+                      Hex_Byte(next).c_str());
     }
-    if (byte < 0x20 || byte == 0x7F) return "control byte " + Hex_Byte(byte) + " is a wall drawn as ?";
+    if (byte < 0x20 || byte == 0x7F) return Format(Tr("control byte %s is a wall drawn as ?"), hex.c_str());
     if (platform::Is_Cp932_Lead(byte)) {
-        return "byte " + Hex_Byte(byte) + " starts a full-width character that has no second byte: a wall drawn as ?";
+        return Format(Tr("byte %s starts a full-width character that has no second byte: a wall drawn as ?"), hex.c_str());
     }
-    return "byte " + Hex_Byte(byte) + " is no character of code page 932: a wall drawn as ?";
+    return Format(Tr("byte %s is no character of code page 932: a wall drawn as ?"), hex.c_str());
 }
 
 // A line of the map too short or too long splits a full-width character
@@ -139,11 +177,15 @@ struct Split_Rows {
 
 void Report_Splits(Findings& findings, const Map_Reading& map, const Split_Rows& split) {
     if (split.first_cell < 0) return;
-    std::string rows = "row " + std::to_string(split.first_row);
-    if (split.last_row > split.first_row) rows = "rows " + std::to_string(split.first_row) + " to " + std::to_string(split.last_row);
-    findings.Add(Field_Map_File, map.cell_at[split.first_cell], Severity::Warning,
-                 "a full-width character is split across the end of " + rows +
-                     ": its first byte is drawn as ? and its second starts the next row");
+    const std::string message =
+        split.last_row > split.first_row
+            ? Format(Tr("a full-width character is split across the end of rows %d to %d: its first byte is drawn as ? "
+                        "and its second starts the next row"),
+                     split.first_row, split.last_row)
+            : Format(Tr("a full-width character is split across the end of row %d: its first byte is drawn as ? and "
+                        "its second starts the next row"),
+                     split.first_row);
+    findings.Add(Field_Map_File, map.cell_at[split.first_cell], Severity::Warning, message);
 }
 
 // Bytes the game draws as '?': one finding a line of the file, at the first.
@@ -191,7 +233,10 @@ void Report_Placeholders(Findings& findings, const Map_Reading& map) {
     for (const auto& [line, faults] : by_line) {
         const uint8_t next = faults.first + 1 < Field_Cells ? Drawn_Byte(Cell(faults.first + 1)) : 0;
         std::string message = Why_Placeholder(Drawn_Byte(Cell(faults.first)), next, faults.pair);
-        if (faults.count > 1) message += " (and " + std::to_string(faults.count - 1) + " more on this line)";
+        if (faults.count > 1) {
+            message = Format(Tr_Plural("%s (and %d more on this line)", "%s (and %d more on this line)", faults.count - 1),
+                             message.c_str(), faults.count - 1);
+        }
         findings.Add(Field_Map_File, map.cell_at[faults.first], Severity::Warning, message);
     }
 }
@@ -215,26 +260,29 @@ Position Cell_At(const Map_Reading& map, int x, int y) { return map.cell_at[y * 
 
 void Report_Hero_Start(Findings& findings, const Map_Reading& map, const Hero_Status_Info& hero, Position start_at) {
     const int x = hero.x, y = hero.y;
+    const std::string start = At(x, y);
     if (!Inside(x, y)) {
         findings.Add(Hero_File_Name, start_at, Severity::Warning,
-                     "the hero starts outside the field of 54 columns and 19 rows, at " + At(x, y) +
-                         ": every step from there is refused");
+                     Format(Tr("the hero starts outside the field of 54 columns and 19 rows, at %s: every step from "
+                               "there is refused"),
+                            start.c_str()));
         return;
     }
     if (x == Field_Columns - 1) {
         findings.Add(Hero_File_Name, start_at, Severity::Warning,
-                     "the hero starts at " + At(x, y) + ": its right half lies outside the field");
+                     Format(Tr("the hero starts at %s: its right half lies outside the field"), start.c_str()));
     } else if (Odd_Start(hero)) {
         findings.Add(Hero_File_Name, start_at, Severity::Warning,
-                     "the hero starts on an odd column, " + At(x, y) +
-                         ": every step left or right is two columns, so it stays on odd columns, half across the "
-                         "map's full-width walls, while the pawn and the map's full-width characters stand on even "
-                         "ones");
+                     Format(Tr("the hero starts on an odd column, %s: every step left or right is two columns, so it "
+                               "stays on odd columns, half across the map's full-width walls, while the pawn and the "
+                               "map's full-width characters stand on even ones"),
+                            start.c_str()));
     }
     for (const int column : {x, x + 1}) {
         if (!Blocks(column, y)) continue;
         const Position wall = Cell_At(map, column, y);
-        findings.Add(Hero_File_Name, start_at, Severity::Warning, "the hero starts on a wall at " + At(x, y));
+        findings.Add(Hero_File_Name, start_at, Severity::Warning,
+                     Format(Tr("the hero starts on a wall at %s"), start.c_str()));
         findings.list.back().also_file = findings.Path(Field_Map_File);
         findings.list.back().also_at = wall;
         return;
@@ -252,26 +300,31 @@ void Report_Reach(Findings& findings, const Map_Reading& map, const Hero_Status_
     if (!Inside(x, y)) return;
     const Position at = Cell_At(map, x, y);
     const bool on_wall = Start_On_Wall(hero);
+    const std::string start = At(x, y);
+    const char* where = start.c_str();
     if (walk.hero.count <= 1 && on_wall) {
-        findings.Add(Field_Map_File, at, Severity::Note, "so the hero cannot move from its start, " + At(x, y));
+        findings.Add(Field_Map_File, at, Severity::Note, Format(Tr("so the hero cannot move from its start, %s"), where));
     } else if (walk.hero.count <= 1) {
         findings.Add(Field_Map_File, at, Severity::Warning,
-                     "the hero cannot move from its start, " + At(x, y) + ": every step is blocked");
+                     Format(Tr("the hero cannot move from its start, %s: every step is blocked"), where));
     } else {
         findings.Add(Field_Map_File, at, Severity::Note,
-                     "from its start, " + At(x, y) + ", the hero can reach " + std::to_string(walk.hero.count) +
-                         " places");
+                     Format(Tr_Plural("from its start, %s, the hero can reach %ld place",
+                                      "from its start, %s, the hero can reach %ld places", walk.hero.count),
+                            where, static_cast<long>(walk.hero.count)));
     }
     const Position pawn_at = Cell_At(map, Pawn_Start_X, Pawn_Start_Y);
     if (walk.pawn.reached[y][x]) {
-        findings.Add(Field_Map_File, pawn_at, Severity::Note, "the pawn can reach the hero's start, " + At(x, y));
+        findings.Add(Field_Map_File, pawn_at, Severity::Note, Format(Tr("the pawn can reach the hero's start, %s"), where));
     } else if (on_wall) {
-        findings.Add(Field_Map_File, pawn_at, Severity::Note, "so the pawn cannot reach the hero's start, " + At(x, y));
+        findings.Add(Field_Map_File, pawn_at, Severity::Note,
+                     Format(Tr("so the pawn cannot reach the hero's start, %s"), where));
     } else if (Odd_Start(hero)) {
         findings.Add(Field_Map_File, pawn_at, Severity::Note,
-                     "so the pawn, which stays on even columns, cannot reach the hero's start, " + At(x, y));
+                     Format(Tr("so the pawn, which stays on even columns, cannot reach the hero's start, %s"), where));
     } else {
-        findings.Add(Field_Map_File, pawn_at, Severity::Warning, "the pawn cannot reach the hero's start, " + At(x, y));
+        findings.Add(Field_Map_File, pawn_at, Severity::Warning,
+                     Format(Tr("the pawn cannot reach the hero's start, %s"), where));
     }
 }
 
@@ -293,20 +346,109 @@ void Report_Walls_Walked_Through(Findings& findings, const Map_Reading& map, con
                 if (folded++ == 0) first_folded = Cell_At(map, x + 1, y);
                 continue;
             }
-            const char* who = hero && pawn ? "the hero and the pawn walk" : hero ? "the hero walks" : "the pawn walks";
-            findings.Add(Field_Map_File, Cell_At(map, x + 1, y), Severity::Warning,
-                         std::string(who) +
-                             " through this wall: a step up or down tests only the left cell of the two it moves into");
+            const char* message =
+                hero && pawn ? Tr("the hero and the pawn walk through this wall: a step up or down tests only the left "
+                                  "cell of the two it moves into")
+                : hero       ? Tr("the hero walks through this wall: a step up or down tests only the left cell of the "
+                                  "two it moves into")
+                             : Tr("the pawn walks through this wall: a step up or down tests only the left cell of the "
+                                  "two it moves into");
+            findings.Add(Field_Map_File, Cell_At(map, x + 1, y), Severity::Warning, message);
         }
     }
     if (folded > 0) {
         findings.Add(Field_Map_File, first_folded, Severity::Note,
-                     "so the hero walks through " + Count_Of(folded, "wall") +
-                         ", the first here: a step up or down tests only the left cell of the two it moves into");
+                     Format(Tr_Plural("so the hero walks through %ld wall, the first here: a step up or down tests "
+                                      "only the left cell of the two it moves into",
+                                      "so the hero walks through %ld walls, the first here: a step up or down tests "
+                                      "only the left cell of the two it moves into",
+                                      folded),
+                            folded));
+    }
+}
+
+void Report_Causes(Findings& findings, const Map_Causes& causes, bool utf8) {
+    const auto add = [&](Position at, std::string message) {
+        findings.Add(Field_Map_File, at, Severity::Warning, std::move(message));
+        findings.list.back().utf8 = utf8;
+    };
+    if (causes.full_width_spaces > 0) {
+        add(causes.first_space,
+            Format(Tr("a full-width space (bytes 0x81 0x40) is a wall to the game, not open ground, which only a "
+                      "half-width space is; full-width spaces in the map: %ld, the first here; console-rpg-check --fix "
+                      "makes each two half-width spaces"),
+                   causes.full_width_spaces));
+    }
+    if (causes.short_lines == 1) {
+        add(causes.first_short,
+            Format(Tr("line %ld has 52 bytes before its line end, one short of 53 (as 26 full-width characters are): "
+                      "every later cell moves 1 to the left; console-rpg-check --fix gives it a space before its line "
+                      "end"),
+                   causes.first_short_line));
+    } else if (causes.short_lines > 1) {
+        add(causes.first_short,
+            Format(Tr("%ld lines, from line %ld to line %ld, have 52 bytes before their line end, one short of 53 (as "
+                      "26 full-width characters are): each moves every later cell 1 more to the left; "
+                      "console-rpg-check --fix gives each a space before its line end"),
+                   causes.short_lines, causes.first_short_line, causes.last_short_line));
+    }
+    if (causes.ambiguous > 0) {
+        add(causes.first_ambiguous,
+            Format(Tr("%s: one column wide in some terminals (xterm without -cjk_width, tmux and GNU screen by "
+                      "default), leaving a gap beside each; such characters in the map: %ld, the first here; %s or "
+                      "kanji are two columns everywhere"),
+                   causes.ambiguous_kinds.c_str(), causes.ambiguous, Wide_Everywhere));
     }
 }
 
 }  // namespace
+
+Map_Causes Causes_In(std::string_view map) {
+    constexpr size_t Most_Kinds_Named = 4;
+    Map_Causes causes;
+    Position at;
+    size_t line_start = 0;
+    for (size_t i = 0; i < map.size() && at.line <= Field_Rows;) {
+        const auto byte = static_cast<uint8_t>(map[i]);
+        if (byte == '\n') {
+            const size_t end = i > line_start && map[i - 1] == '\r' ? i - 1 : i;  // text mode drops the CR
+            if (end - line_start == static_cast<size_t>(Line_Bytes - 1)) {
+                if (causes.short_lines++ == 0) {
+                    causes.first_short_line = at.line;
+                    causes.first_short = {at.line, static_cast<long>(end - line_start) + 1};
+                }
+                causes.last_short_line = at.line;
+            }
+            ++at.line;
+            at.column = 1;
+            line_start = ++i;
+            continue;
+        }
+        const bool pair = platform::Is_Cp932_Lead(byte) && i + 1 < map.size() &&
+                          platform::Is_Cp932_Trail(static_cast<uint8_t>(map[i + 1]));
+        if (!pair) {
+            ++i;
+            ++at.column;
+            continue;
+        }
+        const auto trail = static_cast<uint8_t>(map[i + 1]);
+        if (byte == 0x81 && trail == 0x40 && causes.full_width_spaces++ == 0) causes.first_space = at;
+        if (Is_Ambiguous_Width(byte, trail)) {
+            if (causes.ambiguous++ == 0) causes.first_ambiguous = at;
+            const std::string_view kind = map.substr(i, 2);
+            std::string_view kinds = causes.ambiguous_kinds;
+            bool named = false;
+            for (size_t k = 0; k < kinds.size(); k += 3) named = named || kinds.substr(k, 2) == kind;
+            if (!named && kinds.size() < 3 * Most_Kinds_Named) {
+                if (!kinds.empty()) causes.ambiguous_kinds += ' ';
+                causes.ambiguous_kinds += kind;
+            }
+        }
+        i += 2;
+        at.column += 2;
+    }
+    return causes;
+}
 
 bool Check_Map_File(Findings& findings, Map_Reading& map) {
     Text_File text;
@@ -322,20 +464,35 @@ bool Check_Map_File(Findings& findings, Map_Reading& map) {
     Place_Cells(map);
     const Text_Encoding encoding = Encoding_Of(bytes);
     map.garbled = encoding.bom || encoding.utf8_at != std::string_view::npos;
+    // What the author meant is found in the map as it will be in code page 932.
+    std::string meant = bytes;
+    bool decoded = false;
     if (encoding.utf8_at != std::string_view::npos) {
         map.garbled_at = Position_Of(bytes, static_cast<long>(encoding.utf8_at));
-        findings.Add(Field_Map_File, map.garbled_at, Severity::Warning, Utf8_Message(encoding));
+        if (findings.unicode != nullptr) {
+            map.garbled_at = Screen_Position(findings.Path(Field_Map_File), map.garbled_at, *findings.unicode);
+            meant = Cp932_From_Utf8(std::string_view(bytes).substr(encoding.bom ? Utf8_Bom.size() : 0),
+                                    *findings.unicode).bytes;
+            decoded = true;
+        }
+        findings.utf8_files.push_back({Field_Map_File, map.garbled_at, encoding.bom, findings.list.size()});
     } else if (encoding.bom) {
         findings.Add(Field_Map_File, Position{}, Severity::Warning,
-                     std::string(Bom_Named) +
-                         ": the game reads its 3 bytes as the first cells, and every later cell moves 3 to the right;"
-                         " save the map without it");
+                     Tr("the file starts with a UTF-8 byte-order mark (0xEF 0xBB 0xBF): the game reads its 3 bytes "
+                        "as the first cells, and every later cell moves 3 to the right; save the map without it"));
     }
-    // What follows from an encoding is not told cell by cell: only counted,
-    // once the field has been looked at too (see Check_Field).
-    Findings told{findings.folder, {}};
-    Findings& into = map.garbled ? told : findings;
-    Report_Line_Lengths(into, map);
+    Map_Causes causes;
+    if (!map.garbled || decoded) causes = Causes_In(meant);
+    Report_Causes(findings, causes, decoded);
+    map.fixable = causes.full_width_spaces > 0 || causes.short_lines > 0;
+    if (!map.garbled && map.fixable) {
+        map.garbled_at = causes.full_width_spaces > 0 ? causes.first_space : causes.first_short;
+    }
+    // What follows from an encoding or from those causes is not told cell by
+    // cell: only counted, once the field has been looked at too (see Check_Field).
+    Findings told{findings.folder, {}, findings.unicode, {}};
+    Findings& into = map.garbled || map.fixable ? told : findings;
+    Report_Line_Lengths(map.garbled ? told : findings, map, causes.short_lines > 0);
     Report_Placeholders(into, map);
     Report_Size(into, map, ended_at_ctrl_z, rest);
     map.left_out = Warnings_In(told);
@@ -373,12 +530,12 @@ void Check_Field(Findings& all, const Map_Reading& map, const Hero_Status_Info* 
                  Field_Walk& walk) {
     // A map in another encoding makes a field of noise: what it would show
     // is counted with what the map's reading showed, in one note.
-    Findings told{all.folder, {}};
-    Findings& findings = map.garbled ? told : all;
+    Findings told{all.folder, {}, all.unicode, {}};
+    Findings& findings = map.garbled || map.fixable ? told : all;
     for (const int column : {int{Pawn_Start_X}, Pawn_Start_X + 1}) {
         if (!Blocks(column, Pawn_Start_Y)) continue;
         findings.Add(Field_Map_File, Cell_At(map, column, Pawn_Start_Y), Severity::Warning,
-                     "the pawn's fixed start, " + At(Pawn_Start_X, Pawn_Start_Y) + ", is on a wall");
+                     Format(Tr("the pawn's fixed start, %s, is on a wall"), At(Pawn_Start_X, Pawn_Start_Y).c_str()));
         break;
     }
     walk.pawn = Reach_From(Pawn_Start_X, Pawn_Start_Y);
@@ -389,10 +546,11 @@ void Check_Field(Findings& all, const Map_Reading& map, const Hero_Status_Info* 
     }
     Report_Walls_Walked_Through(findings, map, walk, hero != nullptr, hero != nullptr && Odd_Start(*hero));
     const long left_out = map.left_out + Warnings_In(told);
-    if (map.garbled && left_out > 0) {
+    if ((map.garbled || map.fixable) && left_out > 0) {
         all.Add(Field_Map_File, map.garbled_at, Severity::Note,
-                Count_Of(left_out, "more warning") + " on this field " + (left_out == 1 ? "follows" : "follow") + " from that and " + Is_Are(left_out) +
-                    " left out: convert the map and check it again");
+                Format(Tr("warnings on this field left out as they follow from that: %ld; console-rpg-check --fix "
+                          "mends the map, then check it again"),
+                       left_out));
     }
 }
 

@@ -22,9 +22,27 @@ struct Map_Reading {
     // Saved as UTF-8 or with a byte-order mark: what follows from reading it
     // as code page 932 is only counted, in `left_out`.
     bool garbled = false;
-    Position garbled_at;  // where its finding stands
+    // Full-width spaces or lines one byte short, which --fix mends: what
+    // follows from them is counted too.
+    bool fixable = false;
+    Position garbled_at;  // where the finding on its cause stands
     long left_out = 0;
 };
+
+// What an author writing the map in full-width characters most often meets,
+// found in its bytes (code page 932) as the game would read them.
+struct Map_Causes {
+    long full_width_spaces = 0;  // 0x81 0x40: a wall, where open ground was meant
+    Position first_space;
+    long short_lines = 0;  // of 52 bytes, as 26 full-width characters are
+    long first_short_line = 0;
+    long last_short_line = 0;
+    Position first_short;
+    long ambiguous = 0;  // characters some terminals draw one column wide
+    Position first_ambiguous;
+    std::string ambiguous_kinds;  // the first few, apart, in code page 932
+};
+Map_Causes Causes_In(std::string_view map);
 
 // Reads the map into Field_Map and adds what it shows. False, with nothing
 // added, when the map cannot be opened.

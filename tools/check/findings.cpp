@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdarg>
 #include <filesystem>
 #include <string_view>
 
 #include "data/text_reader.h"
 #include "platform/core/cp932_glyphs.h"
+#include "status_check.h"
+#include "unicode_cp932.h"
 
 const char* Severity_Name(Severity severity) {
     switch (severity) {
@@ -54,11 +57,19 @@ std::string First_Bytes(std::FILE* file, long count) {
     return bytes;
 }
 
-std::string Count_Of(long count, std::string_view noun) {
-    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+std::string Format(const char* text, ...) {
+    std::va_list arguments;
+    va_start(arguments, text);
+    std::va_list again;
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, text, arguments);
+    va_end(arguments);
+    std::string formatted(static_cast<size_t>(std::max(length, 0)) + 1, '\0');
+    (void)std::vsnprintf(formatted.data(), formatted.size(), text, again);
+    va_end(again);
+    formatted.resize(static_cast<size_t>(std::max(length, 0)));
+    return formatted;
 }
-
-const char* Is_Are(long count) { return count == 1 ? "is" : "are"; }
 
 namespace {
 
@@ -101,11 +112,39 @@ size_t Character_Length(std::string_view bytes, size_t i) {
 
 }  // namespace
 
-Excerpt Excerpt_Of(const std::string& path, Position at) {
+namespace {
+
+// Line `line` of a file as the game would read it: in UTF-8, put into code
+// page 932 first, without the byte-order mark.
+std::string Line_Of(const std::string& path, long line, long last, const Unicode_To_Cp932* utf8) {
     Text_File text;
     if (!Open_Text_File(text, path.c_str())) return {};
-    std::string line = Line_Bytes(text.file, at.line, at.column + Excerpt_Columns);
+    // A UTF-8 character takes up to 3 bytes for the 2 columns it shows in.
+    std::string bytes = Line_Bytes(text.file, line, utf8 != nullptr ? 3 * last : last);
     Close_Text_File(text);
+    if (utf8 == nullptr) return bytes;
+    if (line == 1 && bytes.starts_with(Utf8_Bom)) bytes.erase(0, Utf8_Bom.size());
+    return Cp932_From_Utf8(bytes, *utf8).bytes;
+}
+
+}  // namespace
+
+Position Screen_Position(const std::string& path, Position at, const Unicode_To_Cp932& utf8) {
+    Text_File text;
+    if (!Open_Text_File(text, path.c_str())) return at;
+    std::string bytes = Line_Bytes(text.file, at.line, at.column - 1);
+    Close_Text_File(text);
+    long bom = 0;
+    if (at.line == 1 && bytes.starts_with(Utf8_Bom)) {
+        bytes.erase(0, Utf8_Bom.size());
+        bom = static_cast<long>(Utf8_Bom.size());
+    }
+    if (static_cast<long>(bytes.size()) + bom < at.column - 1) return at;  // past what was looked at
+    return {at.line, static_cast<long>(Cp932_From_Utf8(bytes, utf8).bytes.size()) + 1};
+}
+
+Excerpt Excerpt_Of(const std::string& path, Position at, const Unicode_To_Cp932* utf8) {
+    std::string line = Line_Of(path, at.line, at.column + Excerpt_Columns, utf8);
     if (!line.empty() && line.back() == '\r') line.pop_back();  // text mode drops it
     if (line.empty()) return {};
     const auto caret_byte = static_cast<size_t>(std::max(at.column - 1, 0L));

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+struct Unicode_To_Cp932;  // unicode_cp932.h
+
 enum class Severity { Error, Warning, Note };
 
 // 1-based; the column counts bytes. A finding about a whole file (one that is
@@ -28,7 +30,14 @@ struct Finding {
     // Kept apart because a path is in the user's own bytes, not code page 932.
     std::string also_file;  // empty: none
     Position also_at;
+    // Its file is UTF-8: its lines are quoted as they would be in code page
+    // 932, and its columns are theirs, which are screen columns.
+    bool utf8 = false;
 };
+
+// A message from its template (printf's): one whole sentence, so that it
+// can be translated as one.
+std::string Format(const char* text, ...) __attribute__((format(printf, 1, 2)));
 
 const char* Severity_Name(Severity severity);
 
@@ -77,10 +86,6 @@ const Token_Look* Look_At(const std::vector<Token_Look>& looks, long offset);
 // Where `offset` stands, when it is a looked-at token's start or lies in its
 // head (a token holds no line feed). False when no look reaches it.
 bool Position_In_Looks(const std::vector<Token_Look>& looks, long offset, Position& at);
-// "1 byte", "2 bytes": a count and its noun, plural where it must be.
-std::string Count_Of(long count, std::string_view noun);
-// "is" for one, "are" for any other count.
-const char* Is_Are(long count);
 
 // The line a finding stands on, cut round its column to show under it: the
 // file's bytes (code page 932, not yet made safe) and, 0-based, the screen
@@ -92,12 +97,29 @@ struct Excerpt {
     std::string text;
     long caret = 0;
 };
-Excerpt Excerpt_Of(const std::string& path, Position at);
+// With `utf8`, the file's line is put into code page 932 first.
+Excerpt Excerpt_Of(const std::string& path, Position at, const Unicode_To_Cp932* utf8 = nullptr);
+
+// Where a byte position in a UTF-8 file stands once the file is in code page
+// 932: the same line, at the screen column of its character.
+Position Screen_Position(const std::string& path, Position at, const Unicode_To_Cp932& utf8);
 
 // The findings on the files of one folder, in the order they are found.
 struct Findings {
     std::string folder;  // empty: the working directory, as the game reads it
     std::vector<Finding> list;
+    // How UTF-8 is put into code page 932; null: UTF-8 text is read as the
+    // game reads it, and quoted so.
+    const Unicode_To_Cp932* unicode = nullptr;
+    // The files that look like UTF-8, in the order the game opens them: told
+    // of once for the folder, at the first.
+    struct Utf8_File {
+        std::string name;
+        Position at;
+        bool bom = false;
+        size_t list_at = 0;  // where its finding goes in `list`: before the file's others
+    };
+    std::vector<Utf8_File> utf8_files;
 
     std::string Path(std::string_view name) const;
     void Add(std::string_view name, Position at, Severity severity, std::string message);

@@ -6,6 +6,7 @@
 
 #include "cp932_text.h"
 #include "rules/recovery.h"
+#include "tr.h"
 
 namespace {
 
@@ -133,9 +134,10 @@ Rules_Sheet Sheet_For(const Hero_Status_Info& hero, const std::array<Monster_Sta
 std::string Range_Text(const Value_Range& range) {
     std::string text = std::to_string(range.lowest);
     if (range.highest != range.lowest) text += " .. " + std::to_string(range.highest);
-    if (range.zero_divisor) text += " (zero divisor)";
-    if (range.beyond_32_bits) text += " (0 beyond 32 bits)";
-    if (range.wraps) text += " (wraps)";
+    // TRANSLATORS: %s is a number or a range of numbers.
+    if (range.zero_divisor) text = Fill(Tr("%s (zero divisor)"), {text});
+    if (range.beyond_32_bits) text = Fill(Tr("%s (0 beyond 32 bits)"), {text});
+    if (range.wraps) text = Fill(Tr("%s (wraps)"), {text});
     return text;
 }
 
@@ -168,7 +170,7 @@ std::string Name(const std::array<char, N>& buffer) {
 }
 
 std::string Growth_Title(const Hero_Status_Info& hero) {
-    return "one growth step, from exp " + std::to_string(hero.exp) + " at level " + std::to_string(hero.level);
+    return Fill(Tr("one growth step, from exp %s at level %s"), {std::to_string(hero.exp), std::to_string(hero.level)});
 }
 
 }  // namespace
@@ -177,14 +179,14 @@ std::vector<std::string> Sheet_Lines(const Rules_Sheet& sheet, const Hero_Status
                                      const std::array<Monster_Status_Info, Monster_Count>& monsters,
                                      const std::array<Skill_Info, Skill_Count>& skills) {
     std::vector<std::string> lines;
-    lines.push_back("rules sheet for the hero '" + Name(hero.name) + "': level " + std::to_string(hero.level) +
-                    ", exp " + std::to_string(hero.exp) + ", hp " + std::to_string(hero.hp) + ", attack " +
-                    std::to_string(hero.attack) + ", defense " + std::to_string(hero.defense) + ", stat5 " +
-                    std::to_string(hero.stat5));
+    lines.push_back(Fill(Tr("rules sheet for the hero '%s': level %s, exp %s, hp %s, attack %s, defense %s, stat5 %s"),
+                         {Name(hero.name), std::to_string(hero.level), std::to_string(hero.exp),
+                          std::to_string(hero.hp), std::to_string(hero.attack), std::to_string(hero.defense),
+                          std::to_string(hero.stat5)}));
 
     lines.push_back("");
-    lines.push_back("damage over every random bonus, lowest to highest");
-    Table_Rows damage = {{"skill", "monster", "to the monster", "to the hero"}};
+    lines.push_back(Tr("damage over every random bonus, lowest to highest"));
+    Table_Rows damage = {{Tr("skill"), Tr("monster"), Tr("to the monster"), Tr("to the hero")}};
     for (const Damage_Row& row : sheet.damage) {
         damage.push_back({Name(skills[row.skill].name), Name(monsters[row.monster].name), Range_Text(row.to_monster),
                           Range_Text(row.to_hero)});
@@ -192,8 +194,8 @@ std::vector<std::string> Sheet_Lines(const Rules_Sheet& sheet, const Hero_Status
     Add_Table(lines, damage, {false, false, true, true});
 
     lines.push_back("");
-    lines.push_back("experience from each monster");
-    Table_Rows experience = {{"monster", "gain"}};
+    lines.push_back(Tr("experience from each monster"));
+    Table_Rows experience = {{Tr("monster"), Tr("gain")}};
     for (size_t m = 0; m < monsters.size(); ++m) {
         experience.push_back({Name(monsters[m].name), Range_Text(sheet.experience[m])});
     }
@@ -202,26 +204,28 @@ std::vector<std::string> Sheet_Lines(const Rules_Sheet& sheet, const Hero_Status
     lines.push_back("");
     if (sheet.grows) {
         lines.push_back(Growth_Title(hero));
-        Table_Rows growth = {{"stat", "now", "after"}};
+        Table_Rows growth = {{Tr("stat"), Tr("now"), Tr("after")}};
         for (const Growth_Row& row : sheet.growth) {
             growth.push_back({row.stat, std::to_string(row.now), Range_Text(row.after)});
         }
         Add_Table(lines, growth, {false, true, true});
     } else {
-        lines.push_back(Growth_Title(hero) + ": none, as nothing grows at level 0");
+        lines.push_back(Fill(Tr("%s: none, as nothing grows at level 0"), {Growth_Title(hero)}));
     }
 
     lines.push_back("");
     const std::string full =
-        sheet.heals_to_full > 0 ? "full after " + std::to_string(sheet.heals_to_full) + " heal" +
-                                      (sheet.heals_to_full == 1 ? "" : "s")
-                                : "never full";
+        sheet.heals_to_full > 0
+            ? Fill(Tr_Plural("full after %s heal", "full after %s heals", sheet.heals_to_full),
+                   {std::to_string(sheet.heals_to_full)})
+            : std::string(Tr("never full"));
+    const char* raised = Tr("%s raised to %s");
     Add_Table(lines,
-              {{"rating", std::to_string(sheet.rating) + " (the file holds " + std::to_string(hero.rating) + ")"},
-               {"heal", "from 0 to " + std::to_string(sheet.first_heal) + " of " + std::to_string(hero.hp) +
-                            " hit points; " + full},
-               {"attack boost", std::to_string(hero.attack) + " raised to " + std::to_string(sheet.attack_raised)},
-               {"defense boost", std::to_string(hero.defense) + " raised to " + std::to_string(sheet.defense_raised)}},
+              {{Tr("rating"), Fill(Tr("%s (the file holds %s)"), {std::to_string(sheet.rating), std::to_string(hero.rating)})},
+               {Tr("heal"), Fill(Tr("from 0 to %s of %s hit points; %s"),
+                                 {std::to_string(sheet.first_heal), std::to_string(hero.hp), full})},
+               {Tr("attack boost"), Fill(raised, {std::to_string(hero.attack), std::to_string(sheet.attack_raised)})},
+               {Tr("defense boost"), Fill(raised, {std::to_string(hero.defense), std::to_string(sheet.defense_raised)})}},
               {});
     return lines;
 }

@@ -9,11 +9,14 @@
 #include <cstring>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cp932_text.h"
 #include "data/status_files.h"
 #include "data/text_reader.h"
+#include "tr.h"
+#include "unicode_cp932.h"
 
 namespace {
 
@@ -113,10 +116,10 @@ std::string Names_Of(const std::vector<Field_Ref>& fields) {
         }
         i = j;
     }
-    std::string joined;
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (i > 0) joined += i + 1 == names.size() ? " and " : ", ";
-        joined += names[i];
+    std::string joined = names.empty() ? std::string() : names[0];
+    for (size_t i = 1; i < names.size(); ++i) {
+        // TRANSLATORS: a list of the data's field names, "hp, attack and defense".
+        joined = Format(i + 1 == names.size() ? Tr("%s and %s") : Tr("%s, %s"), joined.c_str(), names[i].c_str());
     }
     return joined;
 }
@@ -128,10 +131,9 @@ std::string Left_Unread(const std::vector<Field_Ref>& fields) {
         const bool text = field.info != nullptr && (field.info->kind == Kind::Name || field.info->kind == Kind::Glyph);
         (text ? texts : numbers).push_back(field);
     }
-    std::string left = "leaves ";
-    if (!texts.empty()) left += "the " + Names_Of(texts) + " empty" + (numbers.empty() ? "" : " and ");
-    if (!numbers.empty()) left += Names_Of(numbers) + " at 0";
-    return left;
+    if (numbers.empty()) return Format(Tr("leaves the %s empty"), Names_Of(texts).c_str());
+    if (texts.empty()) return Format(Tr("leaves %s at 0"), Names_Of(numbers).c_str());
+    return Format(Tr("leaves the %s empty and %s at 0"), Names_Of(texts).c_str(), Names_Of(numbers).c_str());
 }
 
 // ---- Reading ---------------------------------------------------------------
@@ -206,7 +208,9 @@ Position Position_At(const Reading& reading, long offset) {
 
 // "22 bytes", or "more than 131072 bytes" for a token followed no further.
 std::string Length_Of(const Token_Look& token) {
-    return (token.length_known ? "" : "more than ") + std::to_string(token.length) + " bytes";
+    return token.length_known
+               ? Format(Tr_Plural("%ld byte", "%ld bytes", token.length), token.length)
+               : Format(Tr_Plural("more than %ld byte", "more than %ld bytes", token.length), token.length);
 }
 
 // Tokens other than names are quoted to this many columns: enough to know
@@ -225,7 +229,7 @@ std::string Token_Quoted(const Token_Look& token) {
 std::string Number_Shown(const Token_Look& token, long digits) {
     std::string written = token.head.substr(0, static_cast<size_t>(std::max(digits, 0L)));  // moved out when returned
     if (digits <= static_cast<long>(Token_Columns)) return written;
-    return Quoted(written, Token_Columns) + " (" + std::to_string(digits) + " bytes)";
+    return Quoted(written, Token_Columns) + " (" + Format(Tr_Plural("%ld byte", "%ld bytes", digits), digits) + ")";
 }
 
 struct Report {
@@ -259,18 +263,23 @@ void Report_Text(const Report& report, const Value_Note& note, const Field_Info&
         const Token_Look& token = report.Token_At(note.start);
         // A double-byte character goes in whole or not at all, so a lone lead
         // byte at the end can be what does not fit.
+        // TRANSLATORS: the field (name or glyph), what was written, its length, the bytes kept, what is kept.
         report.Add(note.start, Severity::Warning,
-                   "the " + std::string(info.name) + " " + Quoted(token.head) + " (" + Length_Of(token) +
-                       ") is cut to fit its " + std::to_string(info.bytes - 1) + ": the game keeps " + Quoted(kept));
+                   Format(Tr("the %s %s (%s) is cut to fit its %ld: the game keeps %s"), info.name,
+                          Quoted(token.head).c_str(), Length_Of(token).c_str(), static_cast<long>(info.bytes - 1),
+                          Quoted(kept).c_str()));
     }
     if (info.kind == Kind::Name) {
         const size_t bad = First_Non_Character(kept);
         if (bad != std::string_view::npos && !report.utf8) {
+            const std::string first = Hex_Byte(static_cast<uint8_t>(kept[bad]));
             report.Add(note.start + static_cast<long>(bad), Severity::Warning,
-                       Non_Character(kept, bad) + " in the name " + Quoted(kept) + " " +
-                           (Non_Character_Length(kept, bad) == 1 ? "is" : "are") +
-                           " no character of code page 932: shown as " +
-                           std::string(Non_Character_Length(kept, bad), '?'));
+                       Non_Character_Length(kept, bad) == 1
+                           ? Format(Tr("byte %s in the name %s is no character of code page 932: shown as ?"),
+                                    first.c_str(), Quoted(kept).c_str())
+                           : Format(Tr("bytes %s %s in the name %s are no character of code page 932: shown as ??"),
+                                    first.c_str(), Hex_Byte(static_cast<uint8_t>(kept[bad + 1])).c_str(),
+                                    Quoted(kept).c_str()));
         }
         return;
     }
@@ -279,8 +288,14 @@ void Report_Text(const Report& report, const Value_Note& note, const Field_Info&
                                 First_Non_Character(kept) == std::string_view::npos;
     if (!one_full_width) {
         report.Add(note.start, Severity::Warning,
-                   "the glyph " + Quoted(kept) +
-                       " is not one full-width character, two bytes of code page 932 as wide as the hero");
+                   Format(Tr("the glyph %s is not one full-width character, two bytes of code page 932 as wide as the "
+                             "hero"),
+                          Quoted(kept).c_str()));
+    } else if (Is_Ambiguous_Width(static_cast<uint8_t>(kept[0]), static_cast<uint8_t>(kept[1]))) {
+        report.Add(note.start, Severity::Warning,
+                   Format(Tr("the glyph %s is one column wide in some terminals (xterm without -cjk_width, tmux and "
+                             "GNU screen by default), leaving a gap beside it: %s or a kanji are two columns everywhere"),
+                          Quoted(kept).c_str(), Wide_Everywhere));
     }
 }
 
@@ -292,11 +307,12 @@ int64_t Stored(const void* field, Kind kind) {
     }
 }
 
-const char* Range_Of(Kind kind) {
+// The lowest and the highest value a field of that kind holds.
+std::pair<const char*, const char*> Range_Of(Kind kind) {
     switch (kind) {
-        case Kind::Signed_16: return "-32768 to 32767";
-        case Kind::Unsigned_16: return "0 to 65535";
-        default: return "0 to 4294967295";
+        case Kind::Signed_16: return {"-32768", "32767"};
+        case Kind::Unsigned_16: return {"0", "65535"};
+        default: return {"0", "4294967295"};
     }
 }
 
@@ -320,19 +336,23 @@ void Report_Number(const Report& report, const Value_Note& note, const Field_Ref
     // The sign and digits the game read: the token as far as its end, which
     // lies before the carriage return or the byte that ended the number.
     const std::string token = Number_Shown(written, std::min(written.length, note.end - note.start));
+    const std::string read = std::to_string(note.number), kept = std::to_string(stored);
     if (number.past_32_bits) {
-        std::string message = token + " is past 32 bits: the game reads " + std::to_string(note.number);
-        if (stored != note.number) message += ", which " + name + " keeps as " + std::to_string(stored);
-        report.Add(note.start, Severity::Warning, message);
+        report.Add(note.start, Severity::Warning,
+                   stored == note.number
+                       ? Format(Tr("%s is past 32 bits: the game reads %s"), token.c_str(), read.c_str())
+                       : Format(Tr("%s is past 32 bits: the game reads %s, which %s keeps as %s"), token.c_str(),
+                                read.c_str(), name.c_str(), kept.c_str()));
     } else if (kind == Kind::Unsigned_32 && number.magnitude <= 0x80000000u) {
         // How the game's own save writes a value past 2147483647.
         report.Add(note.start, Severity::Note,
-                   token + " is kept in " + name + " as " + std::to_string(stored) +
-                       ", the way the hero save writes values past 2147483647");
+                   Format(Tr("%s is kept in %s as %s, the way the hero save writes values past 2147483647"),
+                          token.c_str(), name.c_str(), kept.c_str()));
     } else {
+        const auto [lowest, highest] = Range_Of(kind);
         report.Add(note.start, Severity::Warning,
-                   token + " does not fit " + name + " (" + Range_Of(kind) + "): the game keeps " +
-                       std::to_string(stored));
+                   Format(Tr("%s does not fit %s (%s to %s): the game keeps %s"), token.c_str(), name.c_str(), lowest,
+                          highest, kept.c_str()));
     }
 }
 
@@ -344,26 +364,41 @@ void Report_Stop(const Report& report, size_t failed) {
     const Value_Note& note = notes[failed];
     std::vector<Field_Ref> unread;
     for (size_t i = failed; i < notes.size(); ++i) unread.push_back(Field_Of(report.record, notes[i].field));
-    const std::string counted =
-        std::to_string(failed) + " of its " + std::to_string(notes.size()) + " values, and " + Left_Unread(unread);
+    const auto read = static_cast<long>(failed), total = static_cast<long>(notes.size());
+    const std::string left = Left_Unread(unread);
     if (note.outcome == Value_Note::Outcome::Not_A_Number) {
         const std::string token = Token_Quoted(report.Token_At(note.start));
-        report.Add(note.start, Severity::Warning, token + " is not a number: the game stops reading after " + counted);
+        // TRANSLATORS: the last %s says what is left unread: "leaves hp, attack and defense at 0".
+        report.Add(note.start, Severity::Warning,
+                   Format(Tr_Plural("%s is not a number: the game stops reading after %ld of its %ld value, and %s",
+                                    "%s is not a number: the game stops reading after %ld of its %ld values, and %s",
+                                    total),
+                          token.c_str(), read, total, left.c_str()));
         const Field_Ref before = failed == 1 ? Field_Of(report.record, notes[0].field) : Field_Ref{};
         if (before.info != nullptr && before.info->kind == Kind::Name) {
             report.Add(note.start, Severity::Note,
-                       "a name cannot hold a space: the game takes " +
-                           Quoted(Kept_Text(notes[0], *before.info)) + " for the whole name and " + token +
-                           " for " + Name_Of(Field_Of(report.record, note.field)));
+                       Format(Tr("a name cannot hold a space: the game takes %s for the whole name and %s for %s"),
+                              Quoted(Kept_Text(notes[0], *before.info)).c_str(), token.c_str(),
+                              Name_Of(Field_Of(report.record, note.field)).c_str()));
         }
     } else if (report.reading.ended_at_ctrl_z) {
         const long after = Bytes_After_Ctrl_Z(report.reading);
-        report.Add(note.start, Severity::Warning,
-                   "a Ctrl+Z ends the file after " + counted +
-                       (after > 0 ? "; the " + Count_Of(after, "byte") + " after it " + Is_Are(after) + " never read"
-                                  : ""));
+        std::string message = Format(Tr_Plural("a Ctrl+Z ends the file after %ld of its %ld value, and %s",
+                                               "a Ctrl+Z ends the file after %ld of its %ld values, and %s", total),
+                                     read, total, left.c_str());
+        if (after > 0) {
+            message = Format(Tr("%s; %s"), message.c_str(),
+                             Format(Tr_Plural("the %ld byte after it is never read",
+                                              "the %ld bytes after it are never read", after),
+                                    after)
+                                 .c_str());
+        }
+        report.Add(note.start, Severity::Warning, message);
     } else {
-        report.Add(note.start, Severity::Warning, "the file ends after " + counted);
+        report.Add(note.start, Severity::Warning,
+                   Format(Tr_Plural("the file ends after %ld of its %ld value, and %s",
+                                    "the file ends after %ld of its %ld values, and %s", total),
+                          read, total, left.c_str()));
     }
 }
 
@@ -374,16 +409,23 @@ void Report_Past_Record(const Report& report) {
     }));
     if (values > 0) {
         const Field_Ref last = Field_Of(report.record, reading.notes.back().field);
+        const auto count = static_cast<long>(values);
+        const std::string field = Name_Of(last);
         report.Add(reading.extras.front().start, Severity::Warning,
-                   (values >= Most_Extra_Values ? "at least " : "") + Count_Of(static_cast<long>(values), "value") +
-                       " after the last field, " + Name_Of(last) + ", " + Is_Are(static_cast<long>(values)) +
-                       " never read");
+                   values >= Most_Extra_Values
+                       ? Format(Tr_Plural("at least %ld value after the last field, %s, is never read",
+                                          "at least %ld values after the last field, %s, are never read", count),
+                                count, field.c_str())
+                       : Format(Tr_Plural("%ld value after the last field, %s, is never read",
+                                          "%ld values after the last field, %s, are never read", count),
+                                count, field.c_str()));
     }
     const long after = Bytes_After_Ctrl_Z(reading);
     if (reading.ended_at_ctrl_z && after > 0) {
         report.Add(reading.end_offset, Severity::Warning,
-                   "a Ctrl+Z ends the file here: the " + Count_Of(after, "byte") + " after it " + Is_Are(after) +
-                       " never read");
+                   Format(Tr_Plural("a Ctrl+Z ends the file here: the %ld byte after it is never read",
+                                    "a Ctrl+Z ends the file here: the %ld bytes after it are never read", after),
+                          after));
     }
 }
 
@@ -392,17 +434,23 @@ void Report_Past_Record(const Report& report) {
 void Report_Encoding(const Report& report) {
     const Text_Encoding encoding = Encoding_Of(report.reading.bytes);
     if (encoding.utf8_at != std::string_view::npos) {
-        report.Add(static_cast<long>(encoding.utf8_at), Severity::Warning, Utf8_Message(encoding));
+        report.findings.utf8_files.push_back(
+            {std::string(report.name), Position_At(report.reading, static_cast<long>(encoding.utf8_at)), encoding.bom,
+             report.findings.list.size()});
         return;
     }
     if (!encoding.bom) return;
     const std::vector<Value_Note>& notes = report.reading.notes;
     const Field_Ref first = notes.empty() ? Field_Ref{} : Field_Of(report.record, notes[0].field);
-    std::string made = "";
     if (first.info != nullptr && notes[0].outcome == Value_Note::Outcome::Read && notes[0].start == 0) {
-        made = ": the game reads it as the start of the name, which shows as " + Quoted(Kept_Text(notes[0], *first.info));
+        report.Add(0, Severity::Warning,
+                   Format(Tr("the file starts with a UTF-8 byte-order mark (0xEF 0xBB 0xBF): the game reads it as the "
+                             "start of the name, which shows as %s; save the file without it"),
+                          Quoted(Kept_Text(notes[0], *first.info)).c_str()));
+    } else {
+        report.Add(0, Severity::Warning,
+                   Tr("the file starts with a UTF-8 byte-order mark (0xEF 0xBB 0xBF); save the file without it"));
     }
-    report.Add(0, Severity::Warning, std::string(Bom_Named) + made + "; save the file without it");
 }
 
 void Report_Reading(const Report& report) {
@@ -432,7 +480,18 @@ bool Check_File(Findings& findings, std::string_view name, Record& record, Reade
     const size_t first = findings.list.size();
     const Record_View view{reinterpret_cast<const std::byte*>(&record), fields};
     const Text_Encoding encoding = Encoding_Of(reading.bytes);
-    Report_Reading({findings, name, view, reading, encoding.utf8_at != std::string_view::npos, encoding.bom});
+    const bool utf8 = encoding.utf8_at != std::string_view::npos;
+    Report_Reading({findings, name, view, reading, utf8, encoding.bom});
+    if (utf8 && findings.unicode != nullptr) {
+        // Told as the author sees the file: its lines decoded, its columns the screen's.
+        const std::string path = findings.Path(name);
+        for (size_t i = first; i < findings.list.size(); ++i) {
+            findings.list[i].utf8 = true;
+            findings.list[i].at = Screen_Position(path, findings.list[i].at, *findings.unicode);
+        }
+        Findings::Utf8_File& told = findings.utf8_files.back();
+        told.at = Screen_Position(path, told.at, *findings.unicode);
+    }
     // In the order of the file, as a compiler reports.
     std::stable_sort(findings.list.begin() + static_cast<std::ptrdiff_t>(first), findings.list.end(),
                      [](const Finding& a, const Finding& b) {
@@ -468,12 +527,6 @@ Text_Encoding Encoding_Of(std::string_view bytes) {
     return encoding;
 }
 
-std::string Utf8_Message(const Text_Encoding& encoding) {
-    return std::string("this file looks like UTF-8, but the game reads code page 932 (Shift-JIS): ") +
-           (encoding.bom ? "remove the UTF-8 byte-order mark at its start, then " : "") +
-           "convert it with iconv -f UTF-8 -t CP932";
-}
-
 bool Check_Hero_File(Findings& findings, Hero_Status_Info& hero, Position& start_at) {
     Reading reading;
     if (!Check_File(findings, Hero_File_Name, hero, Read_Hero_Status, Hero_Fields, reading)) return false;
@@ -485,6 +538,9 @@ bool Check_Hero_File(Findings& findings, Hero_Status_Info& hero, Position& start
         if (note.field == &hero.x) break;
     }
     start_at = Position_At(reading, offset);
+    if (findings.unicode != nullptr && !findings.utf8_files.empty() && findings.utf8_files.back().name == Hero_File_Name) {
+        start_at = Screen_Position(findings.Path(Hero_File_Name), start_at, *findings.unicode);
+    }
     return true;
 }
 

@@ -24,9 +24,8 @@ bool Check_Skill_File(Findings& findings, const char* name, Skill_Info& skill);
 // else npos. Code page 932 text is almost never valid UTF-8.
 size_t Utf8_Text_At(std::string_view bytes);
 
-// What an editor puts before text it saves as UTF-8, and how findings name it.
+// What an editor puts before text it saves as UTF-8.
 inline constexpr std::string_view Utf8_Bom = "\xEF\xBB\xBF";
-inline constexpr std::string_view Bom_Named = "the file starts with a UTF-8 byte-order mark (0xEF 0xBB 0xBF)";
 
 // A file's encoding as its first bytes show it: a byte-order mark, and where
 // the UTF-8 text after it starts (npos when it does not look like UTF-8).
@@ -35,6 +34,3 @@ struct Text_Encoding {
     size_t utf8_at = std::string_view::npos;
 };
 Text_Encoding Encoding_Of(std::string_view bytes);
-
-// The finding on a file that looks like UTF-8, with the command that converts it.
-std::string Utf8_Message(const Text_Encoding& encoding);

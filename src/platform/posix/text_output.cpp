@@ -19,4 +19,10 @@ bool Write_Output(std::string_view text) {
     return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
 }
 
+bool Write_Error(std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), stderr) == text.size();
+}
+
+std::string User_Interface_Language() { return {}; }
+
 }  // namespace platform

@@ -18,4 +18,12 @@ bool Write_Output(std::string_view text) {
     return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
 }
 
+bool Write_Error(std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), stderr) == text.size();
+}
+
+// Emscripten sets LANG from the browser's first language, and the page may
+// set it as it likes before it starts the checker.
+std::string User_Interface_Language() { return {}; }
+
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include "platform/win32/windows_api.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -21,10 +22,12 @@ void Load_Output_Glyphs(Glyph_Table& table) { Fill_Glyph_Table(table, win32_scre
 
 void Load_Utf8_Glyphs(Glyph_Table& table) { Load_Output_Glyphs(table); }
 
-bool Write_Output(std::string_view text) {
-    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+namespace {
+
+bool Write_To(DWORD which, std::FILE* stream, std::string_view text) {
+    HANDLE output = GetStdHandle(which);
     DWORD mode = 0;
-    if (!GetConsoleMode(output, &mode)) return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    if (!GetConsoleMode(output, &mode)) return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
     if (text.empty()) return true;
     const int size = static_cast<int>(text.size());
     std::wstring wide(static_cast<size_t>(size), L'\0');  // never more UTF-16 units than UTF-8 bytes
@@ -37,6 +40,27 @@ bool Write_Output(std::string_view text) {
         done += static_cast<int>(written);
     }
     return count > 0;
+}
+
+}  // namespace
+
+bool Write_Output(std::string_view text) { return Write_To(STD_OUTPUT_HANDLE, stdout, text); }
+
+bool Write_Error(std::string_view text) {
+    (void)std::fflush(stdout);  // what was said before comes first
+    return Write_To(STD_ERROR_HANDLE, stderr, text);
+}
+
+// The language Windows speaks to this user, as "ja_JP".
+std::string User_Interface_Language() {
+    std::array<wchar_t, LOCALE_NAME_MAX_LENGTH> name{};
+    const LCID language = MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT);
+    if (LCIDToLocaleName(language, name.data(), static_cast<int>(name.size()), 0) <= 0) return {};
+    std::string shown;
+    for (const wchar_t* c = name.data(); *c != L'\0'; ++c) {
+        shown += *c == L'-' ? '_' : static_cast<char>(*c & 0x7F);
+    }
+    return shown;
 }
 
 }  // namespace platform
