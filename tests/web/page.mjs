@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 the console-rpg authors
 // SPDX-License-Identifier: MIT
-// What the browser test and the web bench share: the page served from
+// What the browser test and the web bench share: the site folder served from
 // localhost, Debian's Chromium driven headless by playwright-core, and the
 // screen read the way a screen reader reads it.
 
@@ -15,21 +15,26 @@ export const PAWN = '\u6b69';  // 歩
 
 const Types = {
   '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
-  '.webmanifest': 'application/manifest+json', '.svg': 'image/svg+xml', '.png': 'image/png', '.txt': 'text/plain',
+  '.json': 'application/json', '.webmanifest': 'application/manifest+json', '.svg': 'image/svg+xml', '.png': 'image/png',
+  '.txt': 'text/plain',
 };
 
-// The site the build makes (build-web/site/) on a free port of 127.0.0.1, as
-// any static server would serve it.
-export async function serve(root) {
-  const site = path.join(root, 'site');
+// The policy a host should send with the page (the README's): scripts and
+// WebAssembly from the page's own origin only, no inline script or style.
+export const Policy = "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self' data:; " +
+  "object-src 'none'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
+
+// The site folder on a free port of 127.0.0.1, as any static server would
+// serve it, with the policy as a header besides the page's own (`headers`).
+export async function serve(root, headers = { 'Content-Security-Policy': Policy }) {
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
-    const file = path.join(site, name === '/' ? 'index.html' : name);
-    if (!file.startsWith(path.resolve(site)) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+    const file = path.join(root, name === '/' ? 'index.html' : name);
+    if (!file.startsWith(path.resolve(root)) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
       response.writeHead(404).end();
       return;
     }
-    response.writeHead(200, { 'Content-Type': Types[path.extname(file)] || 'application/octet-stream' });
+    response.writeHead(200, { 'Content-Type': Types[path.extname(file)] || 'application/octet-stream', ...headers });
     fs.createReadStream(file).pipe(response);
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
@@ -38,8 +43,8 @@ export async function serve(root) {
 
 // The browser as the machine allows it: the system's Chromium, no network of
 // its own, and (playwright's way) a fresh empty profile at every launch.
-export async function launch(root) {
-  const require = createRequire(path.resolve(root, 'npm') + '/');
+export async function launch(build) {
+  const require = createRequire(path.resolve(build, 'npm') + '/');
   const { chromium } = require('playwright-core');
   return chromium.launch({
     executablePath: '/usr/bin/chromium',
@@ -75,9 +80,9 @@ export function find(rows, ch) {
   return null;
 }
 
-// The screen's rows as the page holds them, the text a screen reader reads.
+// The field's rows as the page gives them to screen readers.
 export async function screen(page) {
-  return page.$$eval('#screen > .row', (rows) => rows.map((row) => row.textContent.replace(/\s+$/, '')));
+  return page.$$eval('#screen .row', (rows) => rows.map((row) => row.textContent.replace(/\u00a0/g, ' ').replace(/\s+$/, '')));
 }
 
 export async function waitForScreen(page, predicate, timeout = 5000, what = 'the screen') {
@@ -91,19 +96,20 @@ export async function waitForScreen(page, predicate, timeout = 5000, what = 'the
 }
 
 // In the page, from now on: the times (ms) at which the pawn stood on a new
-// column of `row`, `count` times, read from the screen as each change is
-// drawn (a screen without the pawn there, as while a run starts
-// again, is no step). Started before what sets the pawn going, then awaited
-// (pawnSteps): it fails when the pawn stands still for three seconds.
+// column of `row`, `count` times, taken as the page changes the row (a screen
+// without the pawn there, as while a run starts again, is no step). Started
+// before what sets the pawn going, then awaited (pawnSteps): it fails when the
+// pawn stands still for three seconds.
 export async function startPawnSteps(page, row, count) {
   await page.evaluate(([pawn, y, wanted]) => {
     window.pawnSteps = new Promise((resolve, reject) => {
+      const field = document.getElementById('screen');
       const times = [];
-      const column = () => window.consoleRpg.rows()[y].indexOf(pawn);
-      const stall = () => setTimeout(() => reject(new Error('the pawn stood still for three seconds')), 3000);
+      const column = () => (field.querySelectorAll('.row')[y]?.textContent ?? '').indexOf(pawn);
+      const stall = () => setTimeout(() => { observer.disconnect(); reject(new Error('the pawn stood still for three seconds')); }, 3000);
       let last = column();
       let stalled = stall();
-      const stop = window.consoleRpg.onDraw(() => {
+      const observer = new MutationObserver(() => {
         const at = column();
         if (at < 0 || at === last) return;
         last = at;
@@ -112,10 +118,11 @@ export async function startPawnSteps(page, row, count) {
         stalled = stall();
         if (times.length === wanted) {
           clearTimeout(stalled);
-          stop();
+          observer.disconnect();
           resolve(times);
         }
       });
+      observer.observe(field, { childList: true, subtree: true, characterData: true });
     });
   }, [PAWN, row, count]);
 }
@@ -138,4 +145,32 @@ export function placeHero(folder, x, y) {
   const values = fs.readFileSync(file, 'latin1').split(/\s+/).filter(Boolean);
   values.splice(-2, 2, String(x), String(y));
   fs.writeFileSync(file, values.join(' ') + '\n', 'latin1');
+}
+
+// Files or folders dropped on the page the way a person drops them from a
+// file manager (a folder stays a folder, subfolders and all).
+export async function drop(page, paths) {
+  const session = await page.context().newCDPSession(page);
+  const data = { items: [], files: paths, dragOperationsMask: 1 };
+  for (const type of ['dragEnter', 'dragOver', 'drop']) await session.send('Input.dispatchDragEvent', { type, x: 20, y: 20, data });
+  await session.detach();
+}
+
+// The resident memory (bytes) of the browser's renderer processes, after a
+// full garbage collection in `page`.
+export async function rendererMemory(browser, page) {
+  const session = await page.context().newCDPSession(page);
+  await session.send('HeapProfiler.collectGarbage');
+  await session.detach();
+  await page.waitForTimeout(300);
+  const browserSession = await browser.newBrowserCDPSession();
+  const { processInfo } = await browserSession.send('SystemInfo.getProcessInfo');
+  await browserSession.detach();
+  let bytes = 0;
+  for (const { id } of processInfo.filter((p) => p.type === 'renderer')) {
+    try {
+      bytes += Number(/VmRSS:\s+(\d+)/.exec(fs.readFileSync(`/proc/${id}/status`, 'utf8'))[1]) * 1024;
+    } catch { /* a renderer gone since the list was made */ }
+  }
+  return bytes;
 }
