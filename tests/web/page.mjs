@@ -19,10 +19,10 @@ const Types = {
   '.txt': 'text/plain',
 };
 
-// The policy a host should send with the page (the README's): scripts and
-// WebAssembly from the page's own origin only, no inline script or style.
-export const Policy = "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self' data:; " +
-  "object-src 'none'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
+// The policy a host should send with the page (the README's): the page's own
+// and `frame-ancestors`, which only a header can carry.
+export const Policy = "default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; worker-src 'self'; connect-src 'self'; " +
+  "style-src 'self'; img-src 'self'; manifest-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
 
 // The site folder on a free port of 127.0.0.1, as any static server would
 // serve it, with the policy as a header besides the page's own (`headers`).
