@@ -6,8 +6,11 @@
 # On Unix the layout is a game's: the command players type (the launcher in
 # tools/launcher) in games/, the game itself out of PATH under libexec/, the
 # checker in bin/, the sample data under share/games/, a manual page for each
-# program, and the README. On Windows everything sits in one folder, as the zip
-# unpacks it, for the game reads its data from the folder it is started in.
+# program, and the README. On Windows the programs and the sample data sit
+# together in one folder, game\, for the game reads its data from the folder
+# it is started in: a player starts it there, and an author copies the folder
+# to make data of their own, programs included. The README and the licence
+# stand beside the folder.
 
 set(CONSOLE_RPG_PROGRAMS console-rpg)
 if(TARGET console-rpg-check)
@@ -24,8 +27,8 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 if(WIN32)
-  install(TARGETS ${CONSOLE_RPG_PROGRAMS} RUNTIME DESTINATION .)
-  install(DIRECTORY game/ DESTINATION .)
+  install(TARGETS ${CONSOLE_RPG_PROGRAMS} RUNTIME DESTINATION game)
+  install(DIRECTORY game/ DESTINATION game)
   # What the Debian package says in its copyright file, the zip says here.
   install(FILES LICENSE DESTINATION .)
   # Windows users read them in Notepad, every line ended CRLF (the checker's

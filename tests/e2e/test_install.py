@@ -542,7 +542,7 @@ class Packages(unittest.TestCase):
         programs = ["console-rpg.exe"] + (["console-rpg-check.exe"] if facts["checker"] else [])
         with zipfile.ZipFile(archive) as z:
             for name in programs:
-                exe = z.read(top + name)
+                exe = z.read(top + "game/" + name)
                 header = int.from_bytes(exe[0x3C:0x40], "little")
                 self.assertEqual(exe[header:header + 4], b"PE\0\0", name)
                 file_flags = int.from_bytes(exe[header + 22:header + 24], "little")
@@ -553,16 +553,18 @@ class Packages(unittest.TestCase):
                                          ("NX", dll_flags & 0x0100)]:
                     self.assertTrue(present, "%s has no %s" % (name, feature))
 
-    def test_the_windows_zip_holds_both_programs_the_data_as_it_is_and_readmes_with_crlf(self):
+    def test_the_windows_zip_holds_a_game_folder_of_both_programs_and_the_data_as_it_is_and_readmes_with_crlf(self):
         archive, facts = built_package(self, WINDOWS_BUILD, "console-rpg-%s-win64.zip")
         top = "console-rpg-%s-win64/" % facts["version"]
         programs = ["console-rpg.exe"] + (["console-rpg-check.exe"] if facts["checker"] else [])
         with zipfile.ZipFile(archive) as z:
-            self.assertEqual(sorted(z.namelist()),
-                             sorted(top + name for name in programs + DATA_FILES + ["README.txt", "README.ja.txt", "LICENSE"]))
-            self.assertEqual({name: z.read(top + name) for name in DATA_FILES}, SAMPLES)
+            # Directory entries, where the zip has them, are no files.
+            self.assertEqual(sorted(name for name in z.namelist() if not name.endswith("/")),
+                             sorted([top + "game/" + name for name in programs + DATA_FILES] +
+                                    [top + "README.txt", top + "README.ja.txt", top + "LICENSE"]))
+            self.assertEqual({name: z.read(top + "game/" + name) for name in DATA_FILES}, SAMPLES)
             for name in programs:
-                self.assertEqual(z.read(top + name)[:2], b"MZ", name)
+                self.assertEqual(z.read(top + "game/" + name)[:2], b"MZ", name)
             readme = z.read(top + "README.txt")
             japanese = z.read(top + "README.ja.txt")
             with open(os.path.join(ROOT, "LICENSE"), "rb") as licence:

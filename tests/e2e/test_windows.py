@@ -121,14 +121,14 @@ class WindowsBuild(unittest.TestCase):
         tmux.wait_for(lambda s: HERO in s[9] and column_of(s[9], HERO) > before, what="the hero a step right")
         self.assertIn(PAWN, tmux.screen()[3], "the pawn, far from the hero, stays put")
 
-    def test_the_release_zip_unpacked_plays_from_its_own_folder(self):
+    def test_the_release_zip_unpacked_plays_from_its_game_folder(self):
         archive, _ = built_package(self, WINDOWS_BUILD, "console-rpg-%s-win64.zip")
         unpacked = tempfile.mkdtemp(prefix="console-rpg-zip-")
         self.addCleanup(shutil.rmtree, unpacked, True)
         with zipfile.ZipFile(archive) as z:
             z.extractall(unpacked)
         (folder,) = os.listdir(unpacked)
-        self.play_until_the_field_shows("zip", os.path.join(unpacked, folder))
+        self.play_until_the_field_shows("zip", os.path.join(unpacked, folder, "game"))
 
     def test_the_checker_speaks_the_users_language(self):
         """Without gettext, from tables compiled in; the words tools read stay English."""

@@ -212,6 +212,11 @@ const Finding_Case Finding_Cases[] = {
      "26 full-width characters are): each moves every later cell 1 more to the left; console-rpg-check --fix gives "
      "each a space before its line end",
      1, {}, "line 7 has"},
+    {"test.txt", Map_With_Line(-1, "").substr(0, 1025),
+     "test.txt:19:54: warning: line 19, the last the game reads, has 53 bytes and no line end: the game reads 19 "
+     "lines of 53 bytes and a line end each, so the cells after it lie past the map's end and show as ?; "
+     "console-rpg-check --fix ends the line",
+     1, {}, "the map ends after"},
     // A full-width space is a wall: the hero's start on one follows from that.
     {"test.txt", Map_With(8, 30, "\x81\x40"),
      "test.txt:9:31: warning: a full-width space (bytes 0x81 0x40) is a wall to the game, not open ground, which only "
@@ -376,10 +381,6 @@ const Finding_Case Finding_Cases[] = {
      1},
     {"Pawn_Status_Info.txt", "Pawn 1 \x95\xE0\x95\xE0 0 30 8 6 4 3 2 0",
      "Pawn_Status_Info.txt:1:8: warning: the glyph '歩歩' (4 bytes) is cut to fit its 3: the game keeps '歩'", 1},
-    {"test.txt", Map_With_Line(-1, "").substr(0, 1025),
-     "test.txt:19:54: warning: the map ends after 1025 of the 1026 bytes the game reads: the last 1 cell, from x 53, y "
-     "18 on, blocks and shows as ?",
-     1},
     {"test.txt", Map_With_Line(-1, "") + "x",
      "test.txt:20:1: warning: the game reads the map's first 1026 bytes only: the 1 byte from here on is never read", 1},
 
@@ -606,6 +607,12 @@ TEST_F(Check, AnAuthorsUtf8FolderIsOneFindingACauseAndFixMakesItPlay) {
     const Fix_Result again = Fix_Data("", Unicode(), true);
     EXPECT_EQ(again.files_changed, 0);
     EXPECT_FALSE(std::filesystem::exists("before-fix-2"));
+
+    // Saved with no line end after the last line, as some editors save.
+    const std::string map = Read_File("test.txt");
+    Write_File("test.txt", map.substr(0, map.size() - 2));
+    EXPECT_FALSE(Fix_Data("", Unicode(), true).failed);
+    EXPECT_EQ(Read_File("test.txt"), map);
 }
 
 // What --fix cannot put into code page 932 stops it before any file is written.

@@ -56,10 +56,12 @@ struct Map_Mending {
     Position first_space;
     long lines = 0;
     Position first_line;
+    bool last_line_ended = false;
+    Position last_line;
 };
 
-// Full-width spaces into two half-width ones, and a space before the line
-// end of each of the 19 lines the game reads that is one byte short.
+// In the 19 lines the game reads, full-width spaces into two half-width
+// ones, and a space before the line end of each line one byte short.
 std::string Mend_Map(std::string_view map, Map_Mending& mended) {
     std::string out;
     Position at;
@@ -83,7 +85,7 @@ std::string Mend_Map(std::string_view map, Map_Mending& mended) {
         const bool pair = platform::Is_Cp932_Lead(byte) && i + 1 < map.size() &&
                           platform::Is_Cp932_Trail(static_cast<uint8_t>(map[i + 1]));
         const size_t length = pair ? 2 : 1;
-        if (pair && byte == 0x81 && static_cast<uint8_t>(map[i + 1]) == 0x40) {
+        if (pair && byte == 0x81 && static_cast<uint8_t>(map[i + 1]) == 0x40 && at.line <= Field_Rows) {
             if (mended.spaces++ == 0) mended.first_space = at;
             out += "  ";
         } else {
@@ -91,6 +93,15 @@ std::string Mend_Map(std::string_view map, Map_Mending& mended) {
         }
         i += length;
         at.column += static_cast<long>(length);
+    }
+    // The 19th line ending the file unended, as some editors save it: ended
+    // as the file's other lines are.
+    const long last = static_cast<long>(out.size() - line_start);
+    if (at.line == Field_Rows && (last == Map_Line_Bytes - 1 || last == Map_Line_Bytes)) {
+        mended.last_line_ended = true;
+        mended.last_line = {at.line, last + 1};
+        if (last == Map_Line_Bytes - 1) out += ' ';
+        out += map.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
     }
     return out;
 }
@@ -146,7 +157,7 @@ struct Fixer {
         if (file == nullptr) return;  // the check tells why
         std::string bytes;
         const bool whole = Read_Whole(file, bytes);
-        std::fclose(file);
+        (void)std::fclose(file);  // read only: nothing to lose
         if (!whole) {
             Error(name, Position{},
                   Format(Tr("larger than %ld bytes, more than any data file of the game: --fix writes no file"),
@@ -166,6 +177,11 @@ struct Fixer {
             if (mended.lines > 0) {
                 Note(name, mended.first_line,
                      Format(Tr("lines of 52 bytes given a space before their line end: %ld"), mended.lines));
+            }
+            if (mended.last_line_ended) {
+                Note(name, mended.last_line,
+                     Tr("the last line the game reads given a line end (and a space before it where it was one byte "
+                        "short)"));
             }
         }
         if (fixed != bytes) fixes.push_back({std::string(name), bytes, fixed});
@@ -192,8 +208,9 @@ bool Write_Whole(const std::string& path, const std::string& bytes) {
 std::string New_Originals_Folder(const Findings& told) {
     for (int count = 1; count <= Most_Original_Folders; ++count) {
         const std::string name = count == 1 ? "before-fix" : "before-fix-" + std::to_string(count);
-        const std::string path = told.Path(name);
+        std::string path = told.Path(name);
         std::error_code error;
+        if (std::filesystem::exists(std::filesystem::symlink_status(path, error))) continue;  // anything there is the author's
         if (std::filesystem::create_directory(path, error)) return path;
         if (error) return {};
     }

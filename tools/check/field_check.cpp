@@ -392,6 +392,13 @@ void Report_Causes(Findings& findings, const Map_Causes& causes, bool utf8) {
                       "console-rpg-check --fix gives each a space before its line end"),
                    causes.short_lines, causes.first_short_line, causes.last_short_line));
     }
+    if (causes.last_line_unended) {
+        add(causes.last_line_end,
+            Format(Tr("line %ld, the last the game reads, has %ld bytes and no line end: the game reads 19 lines of 53 "
+                      "bytes and a line end each, so the cells after it lie past the map's end and show as ?; "
+                      "console-rpg-check --fix ends the line"),
+                   causes.last_line_end.line, causes.last_line_end.column - 1));
+    }
     if (causes.ambiguous > 0) {
         add(causes.first_ambiguous,
             Format(Tr("%s: one column wide in some terminals (xterm without -cjk_width, tmux and GNU screen by "
@@ -447,6 +454,11 @@ Map_Causes Causes_In(std::string_view map) {
         i += 2;
         at.column += 2;
     }
+    const size_t last_length = map.size() - std::min(line_start, map.size());
+    if (at.line == Field_Rows && (last_length == Line_Bytes - 1 || last_length == Line_Bytes)) {
+        causes.last_line_unended = true;
+        causes.last_line_end = {at.line, static_cast<long>(last_length) + 1};
+    }
     return causes;
 }
 
@@ -484,9 +496,11 @@ bool Check_Map_File(Findings& findings, Map_Reading& map) {
     Map_Causes causes;
     if (!map.garbled || decoded) causes = Causes_In(meant);
     Report_Causes(findings, causes, decoded);
-    map.fixable = causes.full_width_spaces > 0 || causes.short_lines > 0;
+    map.fixable = causes.full_width_spaces > 0 || causes.short_lines > 0 || causes.last_line_unended;
     if (!map.garbled && map.fixable) {
-        map.garbled_at = causes.full_width_spaces > 0 ? causes.first_space : causes.first_short;
+        map.garbled_at = causes.full_width_spaces > 0 ? causes.first_space
+                         : causes.short_lines > 0     ? causes.first_short
+                                                      : causes.last_line_end;
     }
     // What follows from an encoding or from those causes is not told cell by
     // cell: only counted, once the field has been looked at too (see Check_Field).

@@ -38,6 +38,10 @@ struct Map_Causes {
     long first_short_line = 0;
     long last_short_line = 0;
     Position first_short;
+    // The 19th line, of 52 or 53 bytes, ends the file with no line end (as
+    // some editors save): the cells after it lie past the end.
+    bool last_line_unended = false;
+    Position last_line_end;
     long ambiguous = 0;  // characters some terminals draw one column wide
     Position first_ambiguous;
     std::string ambiguous_kinds;  // the first few, apart, in code page 932
