@@ -111,7 +111,8 @@ function runGame(message) {
         throw error;
       }
     },
-    onExit(status) { self.postMessage({ exit: status }); },
+    // The status as a POSIX system reports it: exit(-1) is 255.
+    onExit(status) { self.postMessage({ exit: status & 0xff }); },
     print() {},
     printErr() {},
   };
