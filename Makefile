@@ -254,7 +254,7 @@ clean:
 # ---- The browser build -----------------------------------------------------------
 # `make web` builds the game and the checker with Emscripten (src/platform/web/) and
 # puts the page in $(WEB_SITE), a folder that holds only what the page serves: the
-# page, its service worker, the two modules (each with its worker), the manifest and icons, and
+# page, its texts in every language, its service worker, the two modules (each with its worker), the manifest and icons, and
 # the sample data (sample-data/) to start one's own from. `make web-serve` serves that
 # folder on localhost; `make web-test` (part of `make test`) plays it in headless
 # Chromium; `make bench-web` measures it; `make package` adds the zip. The npm
@@ -264,9 +264,11 @@ WEB_BUILD     := build-web
 WEB_SITE      := $(WEB_BUILD)/site
 WEB_SOURCE    := src/platform/web
 WEB_PORT      ?= 8054
-WEB_PACKAGES  := emscripten cmake make python3 chromium fonts-ipafont-gothic
+WEB_PACKAGES  := emscripten cmake make python3 gettext chromium fonts-ipafont-gothic
 WEB_NPM       := $(WEB_BUILD)/npm
 WEB_PAGE      := index.html page.js page.css manifest.webmanifest icon.svg icon-192.png icon-512.png
+# The page's texts in every language, made from the catalogs in po/.
+WEB_MADE      := messages.js
 WEB_MODULES   := console-rpg.js console-rpg.wasm console-rpg-check.js console-rpg-check.wasm
 WEB_SAMPLE    := $(sort $(notdir $(wildcard game/*)))
 # Debian's emscripten finds its JavaScript tools there when the node on PATH is not Debian's.
@@ -294,9 +296,10 @@ web: deps-web $(WEB_NPM)/.installed
 	$(WEB_ENV) cmake --build $(WEB_BUILD)/cmake -j$(JOBS) --target console-rpg console-rpg-check
 	rm -rf $(WEB_SITE) && mkdir -p $(WEB_SITE)/sample-data
 	cp $(addprefix $(WEB_SOURCE)/,$(WEB_PAGE)) $(WEB_SITE)/
+	python3 tools/i18n/page_catalogs.py $(WEB_SITE)/messages.js $(WEB_SOURCE)/page.js $(wildcard po/*.po)
 	cp $(addprefix $(WEB_BUILD)/cmake/,$(WEB_MODULES)) $(WEB_SITE)/
 	cp $(addprefix game/,$(WEB_SAMPLE)) $(WEB_SITE)/sample-data/
-	version=$$(cd $(WEB_SITE) && cat $(WEB_PAGE) $(WEB_MODULES) | sha256sum | cut -c1-16) && \
+	version=$$(cd $(WEB_SITE) && cat $(WEB_PAGE) $(WEB_MADE) $(WEB_MODULES) | sha256sum | cut -c1-16) && \
 	  sed "s/^const Version = 'unbuilt';/const Version = '$$version';/" $(WEB_SOURCE)/sw.js >$(WEB_SITE)/sw.js
 	grep -q "^const Version = '[0-9a-f]\{16\}';" $(WEB_SITE)/sw.js
 
@@ -315,7 +318,7 @@ bench-web: web
 web-package: web
 	rm -f $(WEB_BUILD)/console-rpg-*-web.zip
 	python3 tools/web/make_zip.py $(WEB_BUILD)/console-rpg-$(VERSION)-web.zip console-rpg-$(VERSION)-web \
-	  $(WEB_SITE) $(WEB_PAGE) sw.js $(WEB_MODULES) $(addprefix sample-data/,$(WEB_SAMPLE)) -- LICENSE README.md
+	  $(WEB_SITE) $(WEB_PAGE) $(WEB_MADE) sw.js $(WEB_MODULES) $(addprefix sample-data/,$(WEB_SAMPLE)) -- LICENSE README.md
 
 web-clean:
 	rm -rf $(WEB_BUILD)

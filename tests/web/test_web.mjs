@@ -74,7 +74,8 @@ test.after(async () => { await browser.close(); server.close(); });
 // it logs as an error or throws fails the case, but for messages `expected`
 // matches.
 async function open(t, options = {}, expected = null) {
-  const context = await browser.newContext(options);
+  // The page speaks the browser's language: English unless a case asks.
+  const context = await browser.newContext({ locale: 'en-US', acceptDownloads: true, ...options });
   const page = await context.newPage();
   const problems = [];
   page.on('pageerror', (error) => problems.push(String(error)));
@@ -413,6 +414,87 @@ test('every screen, light and dark', async (t) => {
     await axeClean(page, `at start, ${size} ${scheme}`).catch((error) => wrong.push(error.message));
   }
   assert.deepEqual(wrong, []);
+});
+
+// An author's folder as a UTF-8 editor saves it (the hero's file with a
+// byte-order mark and CR LF; a map of 26 full-width characters a line, with
+// full-width spaces for open ground), and `change` applied to the text.
+function authorsFolder(t, change = '') {
+  return dataFolder(t, (f) => execFileSync('python3', ['-c', String.raw`
+import os, sys
+folder = sys.argv[1]
+for name in os.listdir(folder):
+    text = open(os.path.join(folder, name), "rb").read().decode("cp932")
+    if name == "test.txt":
+        text = "".join(line.encode("cp932")[:52].decode("cp932").replace("  ", "\u3000") + "\n" for line in text.splitlines())
+    ${change}
+    with open(os.path.join(folder, name), "wb") as out:
+        out.write(("\ufeff" + text.replace("\n", "\r\n") if name.startswith("Hero") else text).encode("utf-8"))
+`, f]));
+}
+
+// What the page's language changes, for each: the page's words, the
+// checker's findings, and the switch that keeps a choice over a reload.
+test('the page in Japanese and in English, by the browser or by its switch', async (t) => {
+  const folder = authorsFolder(t);
+  for (const [locale, lang, restart, finding, other] of [
+    ['ja-JP', 'ja', '最初から', /^Hero_Status_Info\.txt:1:1: 警告: このフォルダの 13 個のファイルが UTF-8 らしい/, 'en'],
+    ['en-GB', 'en', 'Restart', /^Hero_Status_Info\.txt:1:1: warning: 13 files of this folder look like UTF-8/, 'ja'],
+  ]) {
+    const page = await open(t, { locale });
+    const said = () => page.evaluate(() => [document.documentElement.lang, document.getElementById('restart').textContent]);
+    assert.deepEqual(await said(), [lang, restart], locale);
+    await load(page, folder);
+    await page.waitForSelector('#check-list li.warning');
+    assert.match(await text(page, '#check-list li.warning'), finding, locale);
+    await page.selectOption('#language', other);
+    await page.reload();
+    await fieldShown(page);
+    assert.equal((await said())[0], other, `${locale}: the switch to ${other} kept`);
+  }
+});
+
+// Fix, as an author uses it: offered, pressed, the mended folder played with
+// no error, and taken away as a zip in code page 932; a character code page
+// 932 has no form for is named where it stands, and nothing changes.
+test("an author's UTF-8 folder: Fix mends it, plays it, and gives it as a zip in code page 932", async (t) => {
+  const page = await open(t);
+  await load(page, authorsFolder(t));
+  await page.click('#fix-button');
+  await page.waitForSelector('#download:not([hidden])');
+  assert.equal(await page.$$eval('#check-list li.error', (items) => items.length), 0, await text(page, '#check-list'));
+  assert.match(await text(page, '#fix-list'), /Hero_Status_Info\.txt:1:1: note: converted from UTF-8 .*without its byte-order mark/);
+  await fieldShown(page);
+  await page.keyboard.press('ArrowRight');
+  await heroAt(page, [32, 8], 'in the mended folder');
+  const [download] = await Promise.all([page.waitForEvent('download'), page.click('#download')]);
+  assert.equal(download.suggestedFilename(), 'console-rpg-data.zip');
+  const zip = await download.path();
+  // Each status file as the sample's (the hero's with CR LF kept), the map
+  // in code page 932 with every line 53 bytes: stored, with right CRCs.
+  const wrong = execFileSync('python3', ['-c', String.raw`
+import sys, zipfile
+archive, sample = zipfile.ZipFile(sys.argv[1]), sys.argv[2]
+assert archive.testzip() is None
+for info in archive.infolist():
+    name, data = info.filename.split("/", 1)[1], archive.read(info)
+    if name == "test.txt":
+        data.decode("cp932")
+        if {len(line) for line in data.split(b"\n")[:19]} != {53}: print(name, data[:120])
+    elif data != open(sample + "/" + name, "rb").read().replace(b"\n", b"\r\n" if name.startswith("Hero") else b"\n"):
+        print(name, data)
+print(len(archive.infolist()), "files")
+`, zip, path.join(Repo, 'game')], { encoding: 'utf8' });
+  assert.equal(wrong.trim(), '13 files');
+
+  const refused = authorsFolder(t, 'text = text + "\\U0001f525" if name == "Flame.txt" else text');
+  await load(page, refused);
+  await page.waitForFunction((name) => window.consoleRpg.lastLoad.name === name && !document.getElementById('fix-button').hidden,
+    path.basename(refused));
+  await page.click('#fix-button');
+  await page.waitForSelector('#fix-message.failed');
+  assert.match(await text(page, '#fix-list'), /Flame\.txt:\d+:\d+: error: the character U\+1F525 has no form in code page 932/);
+  assert.ok(await page.$eval('#download', (button) => button.hidden), 'nothing to download');
 });
 
 test('once visited, the page plays offline', async (t) => {

@@ -10,55 +10,99 @@
 
 (function () {
   // ---- What the page says ----
-  // Every text the page shows, in one table per language; index.html holds
-  // none of its own but the words for a page whose scripts never ran.
-  const Texts = {
-    en: {
-      title: 'console-rpg',
-      restart: 'Restart',
-      load: 'Load data',
-      screenReader: 'Screen reader',
-      help: 'Arrow keys, H K M P, swipes or the pad walk the hero ●; the pawn 歩 chases. ' +
-        'Restart starts over; Load data (or a folder dropped here) plays your own data.',
-      screenLabel: 'The game',
-      padLabel: 'Walk',
-      up: 'Up', down: 'Down', left: 'Left', right: 'Right',
-      findingsLabel: 'What the data checker found',
-      dataHeading: 'Data',
-      sampleData: 'The sample data.',
-      starting: 'The game is starting…',
-      running: (name) => name === null ? 'The game is running on the sample data.' : `The game is running on ${name}.`,
-      ended: 'The game has ended.',
-      endedAt: (status, file, why) => `The game has ended (status ${status}): it could not read ${file} (${why}).`,
-      endedStatus: (status) => status === 255
-        ? 'The game has ended (status 255): a data file it needs could not be read.'
-        : `The game has ended (status ${status}).`,
-      notStarted: (why) => `The game could not start: ${why}`,
-      fetchFailed: (file, status) => `${file} could not be loaded (${status}).`,
-      workerFailed: (file) => `${file} could not be loaded or run.`,
-      pageFailed: (why) => `The page stopped working: ${why}`,
-      folder: (name, count) => `${name} (${count} ${count === 1 ? 'file' : 'files'})`,
-      droppedFiles: 'the dropped files',
-      leftOut: (names, more) => `Left out, as the game reads only the folder's own files: ${names.join(', ')}` +
-        (more > 0 ? ` and ${more} more.` : '.'),
-      checking: (name) => `Checking ${name}…`,
-      loadFailed: (name, why) => `${name} was not loaded: ${why} The game and the findings are as they were.`,
-      noFiles: 'it holds no files of its own.',
-      summary: (errors, warnings, notes, stops) => [[errors, 'error'], [warnings, 'warning'], [notes, 'note']]
-        .map(([n, noun]) => `${n} ${noun}${n === 1 ? '' : 's'}`).join(', ') +
-        (stops ? ': the game will stop at the first error.' : '.'),
-      severity: { error: 'error', warning: 'warning', note: 'note' },
-    },
+  // Every text the page shows, in one table, in English; tr() gives it in the
+  // page's language from the catalogs in po/ (made into messages.js by the
+  // build, tools/i18n/page_catalogs.py), trPlural() the form for a count,
+  // and fill() puts the values in for %s (or %1$s, %2$s... in a translation's
+  // own order). index.html holds none of its own but the words for a page
+  // whose scripts never ran. The game's own texts are its own, in any language.
+  const T = {
+    title: () => 'console-rpg',
+    restart: () => tr('Restart'),
+    load: () => tr('Load data'),
+    screenReader: () => tr('Screen reader'),
+    language: () => tr('Language'),
+    help: () => tr('Arrow keys, H K M P, swipes or the pad walk the hero ●; the pawn 歩 chases. ' +
+      'Restart starts over; Load data (or a folder dropped here) plays your own data.'),
+    screenLabel: () => tr('The game'),
+    padLabel: () => tr('Walk'),
+    up: () => tr('Up'), down: () => tr('Down'), left: () => tr('Left'), right: () => tr('Right'),
+    findingsLabel: () => tr('What the data checker found'),
+    dataHeading: () => tr('Data'),
+    sampleData: () => tr('The sample data.'),
+    starting: () => tr('The game is starting…'),
+    running: (name) => name === null ? tr('The game is running on the sample data.') : fill(tr('The game is running on %s.'), name),
+    ended: () => tr('The game has ended.'),
+    endedAt: (status, file, why) => fill(tr('The game has ended (status %s): it could not read %s (%s).'), status, file, why),
+    endedStatus: (status) => status === 255
+      ? tr('The game has ended (status 255): a data file it needs could not be read.')
+      : fill(tr('The game has ended (status %s).'), status),
+    notStarted: (why) => fill(tr('The game could not start: %s'), why),
+    fetchFailed: (file, status) => fill(tr('%s could not be loaded (%s).'), file, status),
+    workerFailed: (file) => fill(tr('%s could not be loaded or run.'), file),
+    pageFailed: (why) => fill(tr('The page stopped working: %s'), why),
+    folder: (name, count) => fill(trPlural('%s (%s file)', '%s (%s files)', count), name, count),
+    mended: (name) => fill(tr('%s, mended'), name),
+    droppedFiles: () => tr('the dropped files'),
+    leftOut: (names, more) => more > 0
+      ? fill(tr("Left out, as the game reads only the folder's own files: %s and %s more."), names.join(', '), more)
+      : fill(tr("Left out, as the game reads only the folder's own files: %s."), names.join(', ')),
+    checking: (name) => fill(tr('Checking %s…'), name),
+    loadFailed: (name, why) => fill(tr('%s was not loaded: %s The game and the findings are as they were.'), name, why),
+    noFiles: () => tr('it holds no files of its own.'),
+    summary: (errors, warnings, notes, stops) => fill(stops ? tr('%s, %s, %s: the game will stop at the first error.') : tr('%s, %s, %s.'),
+      fill(trPlural('%s error', '%s errors', errors), errors), fill(trPlural('%s warning', '%s warnings', warnings), warnings),
+      fill(trPlural('%s note', '%s notes', notes), notes)),
+    severity: { error: () => tr('error'), warning: () => tr('warning'), note: () => tr('note') },
+    fixOffer: () => tr('Fix can mend what has one meaning only: files in UTF-8 into code page 932, and in the map ' +
+      'full-width spaces into two spaces and lines one byte short given a space. Your own folder is not changed.'),
+    fix: () => tr('Fix'),
+    fixing: (name) => fill(tr('Fixing %s…'), name),
+    fixed: () => tr('Fix changed, file by file:'),
+    fixRefused: () => tr('Fix changed nothing, for the reason above.'),
+    fixFailed: (why) => fill(tr('Fix could not run: %s'), why),
+    download: () => tr('Download the mended folder (zip)'),
   };
+  // The languages the page speaks, each named in its own words.
+  const Catalogs = self.consoleRpgCatalogs || {};
+  const LanguageNames = { en: 'English', ja: '日本語' };
+  const Languages = ['en', ...Object.keys(Catalogs).filter((code) => code !== 'en').sort()];
+  const LanguageKey = 'console-rpg-language';
+  let language = 'en';
+
+  function tr(english) {
+    const catalog = Catalogs[language];
+    const text = catalog && catalog.messages[english];
+    return typeof text === 'string' ? text : english;
+  }
+  function trPlural(singular, plural, count) {
+    const catalog = Catalogs[language];
+    const forms = catalog && catalog.messages[singular];
+    if (!Array.isArray(forms)) return count === 1 ? singular : plural;
+    return forms[catalog.forms === 1 || count === 1 ? 0 : 1];
+  }
+  function fill(text, ...values) {
+    let next = 0;
+    return text.replace(/%(?:(\d+)\$)?s|%%/g, (match, number) =>
+      match === '%%' ? '%' : String(values[number ? Number(number) - 1 : next++]));
+  }
+
+  // The page's language: the one chosen on it before, else the first of the
+  // browser's languages it speaks, else English.
+  function chosenLanguage() {
+    let stored = null;
+    try { stored = localStorage.getItem(LanguageKey); } catch (error) { /* storage refused: not remembered */ }
+    if (Languages.includes(stored)) return stored;
+    for (const tag of navigator.languages || [navigator.language || 'en']) {
+      const code = String(tag).toLowerCase().split('-')[0];
+      if (Languages.includes(code)) return code;
+    }
+    return 'en';
+  }
+
   // The first run's worker starts loading at once, while the page is set up.
   let firstWorker = null;
   try { firstWorker = new Worker('console-rpg.js'); } catch (error) { /* said when the run starts */ }
-
-  const Language = 'en';
-  const T = Texts[Language];
-  document.documentElement.lang = Language;
-  for (const element of document.querySelectorAll('[data-text]')) element.textContent = T[element.dataset.text];
-  for (const element of document.querySelectorAll('[data-label]')) element.setAttribute('aria-label', T[element.dataset.label]);
 
   const $ = (id) => document.getElementById(id);
   const statusLine = $('status');
@@ -72,8 +116,41 @@
   const screenReader = $('screen-reader');
   const folderInput = $('folder');
   const announcer = $('announce');
+  const languageChoice = $('language');
+  const fixBox = $('fix');
+  const fixOffer = $('fix-offer');
+  const fixButton = $('fix-button');
+  const fixMessage = $('fix-message');
+  const fixList = $('fix-list');
+  const downloadButton = $('download');
 
-  function setStatus(text) { statusLine.textContent = text; }
+  // What each element says, kept as the way to say it, so that a change of
+  // language says it all again.
+  const sayings = new Map();
+  function say(element, saying) {
+    if (saying) sayings.set(element, saying);
+    else sayings.delete(element);
+    element.textContent = saying ? saying() : '';
+  }
+  function setStatus(saying) { say(statusLine, saying); }
+
+  function useLanguage(code) {
+    language = code;
+    document.documentElement.lang = code;
+    languageChoice.value = code;
+    for (const element of document.querySelectorAll('[data-text]')) element.textContent = T[element.dataset.text]();
+    for (const element of document.querySelectorAll('[data-label]')) element.setAttribute('aria-label', T[element.dataset.label]());
+    for (const [element, saying] of sayings) element.textContent = saying();
+  }
+  for (const code of Languages) {
+    const option = document.createElement('option');
+    option.value = code;
+    option.lang = code;
+    option.textContent = LanguageNames[code] || code;
+    languageChoice.append(option);
+  }
+  languageChoice.hidden = Languages.length < 2;
+  useLanguage(chosenLanguage());
   setStatus(T.starting);
 
   // The game's WebAssembly, compiled once while it arrives and shared by every
@@ -347,8 +424,15 @@
   // ---- The runs ----
   let run = null;  // the run on the screen: {worker, ended, freed, waiting}
   const counts = { started: 0, ended: 0, live: 0 };
-  // The data the game plays: files null for the sample data built into it.
-  let data = { files: null, name: null, report: null };
+  // The data the game plays: files null for the sample data built into it;
+  // name null for files dropped without their folder.
+  let data = { files: null, name: null, mended: false, report: null };
+  const nameOf = (name) => name === null ? T.droppedFiles() : name;
+  function dataLabel() {
+    if (data.files === null) return null;
+    const label = T.folder(nameOf(data.name), data.files.length);
+    return data.mended ? T.mended(label) : label;
+  }
 
   function free(thisRun) {
     if (thisRun.freed) return;
@@ -363,7 +447,7 @@
       ++counts.ended;
     }
     free(thisRun);
-    if (sentence !== null && run === thisRun) setStatus(sentence);
+    if (sentence !== null && run === thisRun) setStatus(sentence);  // a saying: () => text
   }
 
   // Which file the game stopped at, as the checker says it (first error the
@@ -372,13 +456,15 @@
     if (!report) return null;
     const finding = report.findings.find((f) => f.severity === 'error' &&
       /: the game (stops here|ends at once)/.test(f.message));
-    return finding ? { file: finding.file, why: finding.message.slice(0, finding.message.indexOf(':')) } : null;
+    if (!finding) return null;
+    const said = finding.localized_message || finding.message;
+    return { file: finding.file, why: said.slice(0, said.indexOf(':')) };
   }
 
   function endSentence(status) {
     if (status === 0) return T.ended;
     const stop = stoppedAt(data.report);
-    return stop ? T.endedAt(status, stop.file, stop.why) : T.endedStatus(status);
+    return stop ? () => T.endedAt(status, stop.file, stop.why) : () => T.endedStatus(status);
   }
 
   // A fresh run: the one on the screen ends and its worker goes, with all it
@@ -397,7 +483,7 @@
     } catch (error) {
       thisRun.freed = true;
       --counts.live;
-      finish(thisRun, T.notStarted(error.message || String(error)));
+      finish(thisRun, () => T.notStarted(error.message || String(error)));
       return;
     }
     thisRun.worker = worker;
@@ -408,7 +494,7 @@
         if (!thisRun.drawn) {
           thisRun.drawn = true;
           screen.reset();
-          setStatus(T.running(data.name));
+          setStatus(() => T.running(dataLabel()));
           afterFirstDraw();
         }
         screen.write(message.write);
@@ -417,17 +503,17 @@
       } else if ('exit' in message) {
         finish(thisRun, endSentence(message.exit));
       } else if ('failed' in message) {
-        finish(thisRun, T.notStarted(message.failed));
+        finish(thisRun, () => T.notStarted(message.failed));
       }
     };
     worker.onerror = (event) => {
       event.preventDefault();
-      finish(thisRun, T.notStarted(event.message || T.workerFailed('console-rpg.js')));
+      finish(thisRun, () => T.notStarted(event.message || T.workerFailed('console-rpg.js')));
     };
     worker.postMessage({ run: 'game', files: data.files, columns: Columns, rows: Rows });
     gameWasm().then((wasm) => {
       if (!thisRun.freed) worker.postMessage({ wasm });
-    }, (error) => finish(thisRun, T.notStarted(error.message)));
+    }, (error) => finish(thisRun, () => T.notStarted(error.message)));
   }
 
   // ---- Keys, pastes, the pad and swipes ----
@@ -504,8 +590,9 @@
   screenElement.addEventListener('pointercancel', (event) => swipes.delete(event.pointerId));
 
   // ---- The data checker ----
-  // A check is its own worker too, ended when done or when a later load
-  // starts; a failure to load its files is said and the next load tries anew.
+  // A check, or a fix, is its own worker too, ended when done or when a later
+  // load starts; a failure to load its files is said and the next load tries
+  // anew. It speaks the page's language.
   const Superseded = new Error('superseded');
   let checking = null;  // {worker, reject}
 
@@ -516,14 +603,16 @@
     checking = null;
   }
 
-  function checkData(files) {
+  // The checker run on `files` as `run` says ('check': its report; 'fix':
+  // what --fix said and did, and the files as it left them).
+  function runChecker(run, files) {
     return new Promise((resolve, reject) => {
       const worker = new Worker('console-rpg-check.js');
       const done = () => { worker.terminate(); if (checking && checking.worker === worker) checking = null; };
       checking = { worker, reject };
       worker.onmessage = (event) => {
         done();
-        if (event.data.report) resolve(event.data.report);
+        if (event.data.report || event.data.fixed) resolve(event.data.report || event.data.fixed);
         else reject(new Error(event.data.failed || T.workerFailed('console-rpg-check.js')));
       };
       worker.onerror = (event) => {
@@ -531,9 +620,10 @@
         done();
         reject(new Error(event.message || T.workerFailed('console-rpg-check.js')));
       };
-      worker.postMessage({ run: 'check', files });
+      worker.postMessage({ run, files, language });
     });
   }
+  const checkData = (files) => runChecker('check', files);
 
   function showFindings(report) {
     const items = [];
@@ -546,13 +636,170 @@
       where.textContent = finding.file + ':' + finding.line + ':' + finding.column + ': ';
       const severity = document.createElement('span');
       severity.className = 'severity';
-      severity.textContent = (T.severity[finding.severity] || finding.severity) + ': ';
-      item.append(where, severity, finding.message);
+      say(severity, () => (T.severity[finding.severity] ? T.severity[finding.severity]() : finding.severity) + ': ');
+      item.append(where, severity, finding.localized_message || finding.message);
       items.push(item);
     }
+    for (const old of checkList.querySelectorAll('.severity')) sayings.delete(old);
     checkList.replaceChildren(...items);
-    checkSummary.textContent = T.summary(tally.error, tally.warning, tally.note, report.exit_status === 2);
+    say(checkSummary, () => T.summary(tally.error, tally.warning, tally.note, report.exit_status === 2));
+    showFix();
   }
+
+  // The findings again in the page's language, once it is changed.
+  function checkAgain() {
+    const checked = data;
+    if (checked.files === null || checking) return;
+    checkData(checked.files).then((report) => {
+      if (data !== checked) return;
+      data.report = report;
+      showFindings(report);
+    }, () => {});
+  }
+  languageChoice.addEventListener('change', () => {
+    if (!Languages.includes(languageChoice.value)) return;
+    useLanguage(languageChoice.value);
+    try { localStorage.setItem(LanguageKey, language); } catch (error) { /* not remembered */ }
+    checkAgain();
+  });
+
+  // ---- Fix ----
+  // What --fix mends, the checker's findings name it by: a folder with such a
+  // finding is offered Fix. The fix runs on the page's copy of the files (the
+  // author's own folder is never written); the mended files are checked again
+  // and played, and can be taken away as a zip.
+  const fixable = (report) => report !== null && report.findings.some((f) => f.message.includes('console-rpg-check --fix'));
+  let lastFix = null;
+
+  function showFix() {
+    const offered = data.files !== null && fixable(data.report);
+    fixBox.hidden = !offered && !data.fix;
+    fixOffer.hidden = !offered;
+    fixButton.hidden = !offered;
+    downloadButton.hidden = !data.mended;
+    const lines = data.fix ? data.fix.lines : [];
+    fixList.replaceChildren(...lines.map((line) => {
+      const item = document.createElement('li');
+      item.textContent = line;
+      return item;
+    }));
+    say(fixMessage, data.fix ? data.fix.saying : null);
+    fixMessage.className = data.fix && data.fix.refused ? 'failed' : '';
+  }
+
+  // What --fix told, file by file: its lines between its heading and its
+  // last line (which names a folder of the worker's own) and the report after.
+  function toldLines(lines) {
+    const end = lines.indexOf('');
+    return (end < 0 ? lines : lines.slice(0, end)).slice(1, -1);
+  }
+
+  async function fixData(number) {
+    const before = data;
+    say(loadMessage, () => T.fixing(nameOf(before.name)));
+    loadMessage.className = '';
+    try {
+      const fixed = await runChecker('fix', before.files);
+      if (number !== loadsStarted) return;
+      const lines = toldLines(fixed.lines);
+      if (!fixed.changed) {
+        data.fix = { lines, refused: true, saying: T.fixRefused };
+        lastFix = { result: 'refused', lines };
+        showFix();
+        say(loadMessage, null);
+        return;
+      }
+      const files = fixed.files.map(({ name, bytes }) => ({ name, blob: new Blob([bytes]), bytes }));
+      const report = await checkData(files);
+      if (number !== loadsStarted) return;
+      data = { files, name: before.name, mended: true, report, fix: { lines, refused: false, saying: T.fixed } };
+      lastFix = { result: 'mended', lines };
+      say(dataName, dataLabel);
+      showFindings(report);
+      say(loadMessage, null);
+      startGame();
+      screenElement.focus({ preventScroll: true });
+    } catch (error) {
+      if (error === Superseded || number !== loadsStarted) return;
+      const why = error.message || String(error);
+      loadMessage.className = 'failed';
+      say(loadMessage, () => T.fixFailed(why));
+      lastFix = { result: 'failed', lines: [] };
+    }
+  }
+
+  fixButton.addEventListener('click', () => {
+    if (data.files === null) return;
+    const number = ++loadsStarted;
+    stopChecking();
+    fixData(number);
+  });
+
+  // A zip of the mended folder, stored as it is (no compression: the files
+  // are small, and the writer stays a few lines).
+  const crcTable = Array.from({ length: 256 }, (_, n) => {
+    let c = n;
+    for (let k = 0; k < 8; ++k) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
+    return c >>> 0;
+  });
+  function crc32(bytes) {
+    let c = 0xffffffff;
+    for (const byte of bytes) c = crcTable[(c ^ byte) & 0xff] ^ (c >>> 8);
+    return (c ^ 0xffffffff) >>> 0;
+  }
+  function zipOf(folder, files) {
+    const parts = [];
+    const central = [];
+    let offset = 0;
+    const now = new Date();
+    const time = (now.getHours() << 11) | (now.getMinutes() << 5) | (now.getSeconds() >> 1);
+    const date = ((now.getFullYear() - 1980) << 9) | ((now.getMonth() + 1) << 5) | now.getDate();
+    for (const { name, bytes } of files) {
+      const path = encoder.encode(folder + '/' + name);
+      const crc = crc32(bytes);
+      // The fields a local header and a central one share: version 2.0, names
+      // in UTF-8 (flag 11), stored, time, date, CRC, both sizes, name length.
+      const common = (view, at) => {
+        view.setUint16(at, 20, true);
+        view.setUint16(at + 2, 0x0800, true);
+        view.setUint16(at + 4, 0, true);
+        view.setUint16(at + 6, time, true);
+        view.setUint16(at + 8, date, true);
+        view.setUint32(at + 10, crc, true);
+        view.setUint32(at + 14, bytes.length, true);
+        view.setUint32(at + 18, bytes.length, true);
+        view.setUint16(at + 22, path.length, true);
+      };
+      const local = new DataView(new ArrayBuffer(30));
+      local.setUint32(0, 0x04034b50, true);
+      common(local, 4);
+      const entry = new DataView(new ArrayBuffer(46));
+      entry.setUint32(0, 0x02014b50, true);
+      entry.setUint16(4, 20, true);
+      common(entry, 6);
+      entry.setUint32(42, offset, true);
+      parts.push(local, path, bytes);
+      central.push(entry, path);
+      offset += 30 + path.length + bytes.length;
+    }
+    const centralSize = central.reduce((sum, part) => sum + part.byteLength, 0);
+    const end = new DataView(new ArrayBuffer(22));
+    end.setUint32(0, 0x06054b50, true);
+    end.setUint16(8, files.length, true);
+    end.setUint16(10, files.length, true);
+    end.setUint32(12, centralSize, true);
+    end.setUint32(16, offset, true);
+    return new Blob([...parts, ...central, end], { type: 'application/zip' });
+  }
+
+  downloadButton.addEventListener('click', () => {
+    if (!data.mended) return;
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(zipOf('console-rpg-data', data.files));
+    link.download = 'console-rpg-data.zip';
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  });
 
   // ---- Loading a folder ----
   // The last load a person starts is the one that stays: each takes a number
@@ -562,7 +809,7 @@
 
   function showLeftOut(leftOut) {
     const Shown = 5;
-    leftOutLine.textContent = leftOut.length ? T.leftOut(leftOut.slice(0, Shown), leftOut.length - Shown) : '';
+    say(leftOutLine, leftOut.length ? () => T.leftOut(leftOut.slice(0, Shown), leftOut.length - Shown) : null);
   }
 
   async function loadData(number, chosen) {
@@ -576,25 +823,25 @@
       return false;
     });
     loadMessage.className = '';
-    loadMessage.textContent = T.checking(name);
+    say(loadMessage, () => T.checking(nameOf(name)));
     try {
-      if (files.length === 0) throw new Error(T.noFiles);
+      if (files.length === 0) throw new Error(T.noFiles());
       const report = await checkData(files);
       if (number !== loadsStarted) return;
-      data = { files, name: T.folder(name, files.length), report };
-      dataName.textContent = data.name;
+      data = { files, name, mended: false, report, fix: null };
+      say(dataName, dataLabel);
       showLeftOut(leftOut);
       showFindings(report);
-      loadMessage.textContent = '';
-      lastLoad = { result: 'ok', message: '', name, files: files.map((f) => f.name), leftOut };
+      say(loadMessage, null);
+      lastLoad = { result: 'ok', message: '', name: nameOf(name), files: files.map((f) => f.name), leftOut };
       startGame();
       screenElement.focus({ preventScroll: true });
     } catch (error) {
       if (error === Superseded || number !== loadsStarted) return;
-      const message = T.loadFailed(name, error.message || String(error));
+      const why = error.message || String(error);
       loadMessage.className = 'failed';
-      loadMessage.textContent = message;
-      lastLoad = { result: 'failed', message, name, files: files.map((f) => f.name), leftOut };
+      say(loadMessage, () => T.loadFailed(nameOf(name), why));
+      lastLoad = { result: 'failed', message: loadMessage.textContent, name: nameOf(name), files: files.map((f) => f.name), leftOut };
     }
   }
 
@@ -603,8 +850,9 @@
     stopChecking();
     loadData(number, chosen).catch((error) => {
       if (number !== loadsStarted) return;
+      const why = error.message || String(error);
       loadMessage.className = 'failed';
-      loadMessage.textContent = T.loadFailed(T.droppedFiles, error.message || String(error));
+      say(loadMessage, () => T.loadFailed(T.droppedFiles(), why));
       lastLoad = { result: 'failed', message: loadMessage.textContent, name: '', files: [], leftOut: [] };
     });
   }
@@ -614,7 +862,7 @@
   function pickedFiles(list) {
     const files = [];
     const leftOut = [];
-    let name = T.droppedFiles;
+    let name = null;
     for (const file of list) {
       const parts = (file.webkitRelativePath || file.name).split('/');
       if (parts.length > 1) name = parts[0];
@@ -652,7 +900,7 @@
     const folders = entries.filter((e) => e && e.isDirectory);
     const loose = entries.filter((e) => e && e.isFile);
     if (entries.length === 0 || entries.some((e) => !e)) {
-      return { files: plain.map((file) => ({ name: file.name, blob: file })), name: T.droppedFiles, leftOut: [] };
+      return { files: plain.map((file) => ({ name: file.name, blob: file })), name: null, leftOut: [] };
     }
     if (folders.length === 1 && loose.length === 0) {
       const inside = await readFolder(folders[0].createReader());
@@ -662,7 +910,7 @@
     }
     const files = [];
     for (const entry of loose) files.push({ name: entry.name, blob: await entryFile(entry) });
-    return { files, name: T.droppedFiles, leftOut: folders.map((e) => e.name + '/') };
+    return { files, name: null, leftOut: folders.map((e) => e.name + '/') };
   }
 
   document.addEventListener('dragover', (event) => { event.preventDefault(); event.dataTransfer.dropEffect = 'copy'; });
@@ -690,9 +938,9 @@
   }
 
   // Anything that goes wrong in the page's scripts is said on it.
-  window.addEventListener('error', (event) => { if (event.error) setStatus(T.pageFailed(event.message)); });
+  window.addEventListener('error', (event) => { if (event.error) setStatus(() => T.pageFailed(event.message)); });
   window.addEventListener('unhandledrejection', (event) => {
-    setStatus(T.pageFailed((event.reason && event.reason.message) || String(event.reason)));
+    setStatus(() => T.pageFailed((event.reason && event.reason.message) || String(event.reason)));
   });
 
   // For tests and the bench: the screen's rows, a listener for each change
@@ -702,6 +950,8 @@
     get runsEnded() { return counts.ended; },
     get live() { return counts.live; },
     get lastLoad() { return lastLoad; },
+    get lastFix() { return lastFix; },
+    get language() { return language; },
     rows: () => Array.from({ length: Rows }, (_, y) => screen.text(y)),
     onDraw(listener) {
       screen.listeners.add(listener);

@@ -11,10 +11,11 @@
 //
 // From the page: {run: 'game', files, columns, rows}, then {wasm} (the
 // game's compiled module, shared by every run) and {input} (bytes typed); or
-// {run: 'check', files}. `files` is null (the sample data
-// built into the game) or [{name, blob}].
+// {run: 'check' or 'fix', files, language}. `files` is null (the sample data
+// built into the game) or [{name, blob}]; `language` the page's ('en', 'ja').
 // To the page: {write} (bytes drawn), {waiting} (whether the game waits for
-// a key), {report} (the checker's), {exit} (the status), {failed} (a message).
+// a key), {report} (the checker's), {fixed} (what --fix said and the files it
+// left), {exit} (the status), {failed} (a message).
 
 // A program's way out, exit(), throws Emscripten's ExitStatus through
 // whatever called it. It is how a run ends, not a fault: not reported.
@@ -110,7 +111,8 @@ function runGame(message) {
         throw error;
       }
     },
-    onExit(status) { self.postMessage({ exit: status }); },
+    // The status as a POSIX system reports it: exit(-1) is 255.
+    onExit(status) { self.postMessage({ exit: status & 0xff }); },
     print() {},
     printErr() {},
   };
@@ -123,13 +125,22 @@ function runGame(message) {
   createGame(module).catch(failed);
 }
 
+// The checker in the page's language: the locale a GNU program takes it
+// from, which Emscripten's environment would otherwise set from the browser's.
+// Set before the runtime starts, as the C library reads it then.
+function startChecker(language, lines) {
+  const locale = /^[a-z]{2,3}$/.test(language || '') ? language : 'en';
+  return createChecker({
+    print(line) { lines.push(line); },
+    printErr(line) { lines.push(line); },
+    preRun: [(module) => Object.assign(module.ENV, { LANGUAGE: locale, LC_ALL: locale + '.UTF-8', LANG: locale + '.UTF-8' })],
+  });
+}
+
 // The checker's report (--json) on the folder, whatever its exit status.
 function runCheck(message) {
   const lines = [];
-  createChecker({
-    print(line) { lines.push(line); },
-    printErr(line) { lines.push(line); },
-  }).then((checker) => {
+  startChecker(message.language, lines).then((checker) => {
     mountData(checker.FS, message.files);
     const status = checker.callMain(['--json']);
     let report;
@@ -142,10 +153,34 @@ function runCheck(message) {
   }).catch(failed);
 }
 
+// console-rpg-check --fix on a copy of the folder in memory (the fix writes,
+// and the page's files are the author's, read only): what it said, and every
+// file as it left them, with whether any changed (none when it refused).
+function runFix(message) {
+  const lines = [];
+  startChecker(message.language, lines).then((checker) => {
+    const FS = checker.FS;
+    const reader = new FileReaderSync();
+    FS.mkdir('/data');
+    const before = new Map();
+    for (const { name, blob } of message.files) {
+      before.set(name, new Uint8Array(reader.readAsArrayBuffer(blob)));
+      FS.writeFile('/data/' + name, before.get(name));
+    }
+    FS.chdir('/data');
+    checker.callMain(['--fix']);
+    const files = message.files.map(({ name }) => ({ name, bytes: FS.readFile('/data/' + name) }));
+    const same = (a, b) => a.length === b.length && a.every((byte, i) => byte === b[i]);
+    const changed = files.some(({ name, bytes }) => !same(bytes, before.get(name)));
+    self.postMessage({ fixed: { changed, lines, files } }, files.map((file) => file.bytes.buffer));
+  }).catch(failed);
+}
+
 self.onmessage = (event) => {
   try {
     if (event.data.run === 'game' && typeof createGame === 'function') runGame(event.data);
     else if (event.data.run === 'check' && typeof createChecker === 'function') runCheck(event.data);
+    else if (event.data.run === 'fix' && typeof createChecker === 'function') runFix(event.data);
     else failed(new Error('not the program asked for: ' + event.data.run));
   } catch (error) {
     failed(error);
