@@ -6,6 +6,7 @@ import json
 import os
 import resource
 import shutil
+import stat
 import subprocess
 import tempfile
 import unicodedata
@@ -19,19 +20,35 @@ def check(*args, cwd=None):
 
 
 def japanese_locales(test):
-    """LOCPATH holding ja_JP.SJIS, ja_JP.EUC-JP and ja_JP.UTF-8, made with localedef in a scratch folder; None
-    without it."""
-    folder = tempfile.mkdtemp(prefix="console-rpg-locales-")
-    test.addCleanup(shutil.rmtree, folder, True)
-    for name, charmap in (("ja_JP.SJIS", "SHIFT_JIS"), ("ja_JP.EUC-JP", "EUC-JP"), ("ja_JP.UTF-8", "UTF-8")):
+    """LOCPATH holding ja_JP.SJIS, ja_JP.EUC-JP and ja_JP.UTF-8, made with localedef once and kept for later runs
+    (making them takes seconds); None without localedef."""
+    names = (("ja_JP.SJIS", "SHIFT_JIS"), ("ja_JP.EUC-JP", "EUC-JP"), ("ja_JP.UTF-8", "UTF-8"))
+    folder = os.path.join(tempfile.gettempdir(), "console-rpg-locales-%d" % os.getuid())
+    try:
+        kept = os.lstat(folder)
+        # Only a folder of our own that no one else may write is trusted.
+        if stat.S_ISDIR(kept.st_mode) and kept.st_uid == os.getuid() and not kept.st_mode & 0o022 and \
+                all(os.path.isdir(os.path.join(folder, name)) for name, _ in names):
+            return folder
+    except FileNotFoundError:
+        pass
+    scratch = tempfile.mkdtemp(prefix="console-rpg-locales-")
+    test.addCleanup(shutil.rmtree, scratch, True)
+    for name, charmap in names:
         # Shift-JIS is not ASCII-compatible (0x5C is the yen sign): localedef warns, and still makes it.
         try:
-            subprocess.run(["localedef", "--no-warnings=ascii", "-i", "ja_JP", "-f", charmap, os.path.join(folder, name)],
+            subprocess.run(["localedef", "--no-warnings=ascii", "-i", "ja_JP", "-f", charmap, os.path.join(scratch, name)],
                            capture_output=True, timeout=120)
         except OSError:
             return None
-        if not os.path.isdir(os.path.join(folder, name)):
+        if not os.path.isdir(os.path.join(scratch, name)):
             return None
+    # Kept for the next run; where another test file kept its own meanwhile, or
+    # a folder we do not trust stands there, this run uses its scratch copy.
+    try:
+        os.rename(scratch, folder)
+    except OSError:
+        return scratch
     return folder
 
 
