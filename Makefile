@@ -269,7 +269,7 @@ WEB_SOURCE    := src/platform/web
 WEB_PORT      ?= 8054
 WEB_PACKAGES  := emscripten cmake make python3 gettext chromium fonts-ipafont-gothic
 WEB_NPM       := $(WEB_BUILD)/npm
-WEB_PAGE      := index.html page.js page.css manifest.webmanifest icon.svg icon-192.png icon-512.png
+WEB_PAGE      := index.html boot.js page.js page.css manifest.webmanifest icon.svg icon-192.png icon-512.png
 # The page's texts in every language, made from the catalogs in po/.
 WEB_MADE      := messages.js
 WEB_MODULES   := console-rpg.js console-rpg.wasm console-rpg-check.js console-rpg-check.wasm

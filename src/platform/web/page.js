@@ -101,8 +101,12 @@
   }
 
   // The first run's worker starts loading at once, while the page is set up.
-  let firstWorker = null;
-  try { firstWorker = new Worker('console-rpg.js'); } catch (error) { /* said when the run starts */ }
+  // boot.js started it with the page's head; without it, it starts now.
+  const boot = self.consoleRpgBoot || { worker: null, wasm: null };
+  let firstWorker = boot.worker;
+  if (!firstWorker) {
+    try { firstWorker = new Worker('console-rpg.js'); } catch (error) { /* said when the run starts */ }
+  }
 
   const $ = (id) => document.getElementById(id);
   const statusLine = $('status');
@@ -164,7 +168,11 @@
   }
   function gameWasm() {
     if (!compiledGame) {
-      compiledGame = compile('console-rpg.wasm');
+      // The compile boot.js began, once; where it failed, a fetch of our own
+      // that says why.
+      const begun = boot.wasm;
+      boot.wasm = null;
+      compiledGame = begun ? begun.catch(() => compile('console-rpg.wasm')) : compile('console-rpg.wasm');
       compiledGame.catch(() => { compiledGame = null; });
     }
     return compiledGame;

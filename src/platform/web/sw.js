@@ -9,7 +9,7 @@
 
 const Version = 'unbuilt';
 const Cache = 'console-rpg-' + Version;
-const Files = ['index.html', 'messages.js', 'page.js', 'page.css', 'console-rpg.js', 'console-rpg.wasm',
+const Files = ['index.html', 'boot.js', 'messages.js', 'page.js', 'page.css', 'console-rpg.js', 'console-rpg.wasm',
   'console-rpg-check.js', 'console-rpg-check.wasm', 'manifest.webmanifest', 'icon.svg', 'icon-192.png', 'icon-512.png'];
 
 self.addEventListener('install', (event) => {
