@@ -403,12 +403,14 @@ test('every screen, light and dark', async (t) => {
       let back = document.getElementById('screen');
       while (back && /^rgba\(.*, 0\)$|^transparent$/.test(getComputedStyle(back).backgroundColor)) back = back.parentElement;
       const [r, g, b] = getComputedStyle(back || document.documentElement).backgroundColor.match(/\d+/g).map(Number);
-      return { box: [box.left, box.top, box.right, box.bottom], scrollWidth: document.documentElement.scrollWidth,
+      const pad = document.getElementById('pad').getBoundingClientRect();
+      return { box: [box.left, box.top, box.right, box.bottom], padBottom: pad.bottom, scrollWidth: document.documentElement.scrollWidth,
         share: (box.width * box.height) / (innerWidth * innerHeight), light: (0.2126 * r + 0.7152 * g + 0.0722 * b) / 255 };
     });
     const [left, top, right, bottom] = fit.box;
     if (!(left >= 0 && top >= 0 && right <= width && bottom <= height)) wrong.push(`${size}: the field at ${fit.box.map(Math.round)}`);
     if (fit.scrollWidth > width) wrong.push(`${size}: ${fit.scrollWidth} px wide`);
+    if (touch && fit.padBottom > height) wrong.push(`${size}: the pad reaches down to ${Math.round(fit.padBottom)} px, under the fold`);
     if (fit.share < 0.2) wrong.push(`${size}: the field takes ${(fit.share * 100).toFixed(0)} % of the screen`);
     if ((fit.light > 0.5 ? 'light' : 'dark') !== scheme) wrong.push(`${size}: ${scheme}, the background's lightness ${fit.light.toFixed(2)}`);
     await axeClean(page, `at start, ${size} ${scheme}`).catch((error) => wrong.push(error.message));

@@ -22,7 +22,7 @@
     load: () => tr('Load data'),
     screenReader: () => tr('Screen reader'),
     language: () => tr('Language'),
-    help: () => tr('Arrow keys, H K M P, swipes or the pad walk the hero ●; the pawn 歩 chases. ' +
+    help: () => tr('Arrow keys, capital H K M P, swipes or the pad walk the hero ●; the pawn 歩 chases. ' +
       'Restart starts over; Load data (or a folder dropped here) plays your own data.'),
     screenLabel: () => tr('The game'),
     padLabel: () => tr('Walk'),
@@ -45,8 +45,8 @@
     mended: (name) => fill(tr('%s, mended'), name),
     droppedFiles: () => tr('the dropped files'),
     leftOut: (names, more) => more > 0
-      ? fill(tr("Left out, as the game reads only the folder's own files: %s and %s more."), names.join(', '), more)
-      : fill(tr("Left out, as the game reads only the folder's own files: %s."), names.join(', ')),
+      ? fill(tr("Left out, as the game reads only the folder's own files: %s and %s more."), names.map(shown).join(tr(', ')), more)
+      : fill(tr("Left out, as the game reads only the folder's own files: %s."), names.map(shown).join(tr(', '))),
     checking: (name) => fill(tr('Checking %s…'), name),
     loadFailed: (name, why) => fill(tr('%s was not loaded: %s The game and the findings are as they were.'), name, why),
     noFiles: () => tr('it holds no files of its own.'),
@@ -59,7 +59,7 @@
     fix: () => tr('Fix'),
     fixing: (name) => fill(tr('Fixing %s…'), name),
     fixed: () => tr('Fix changed, file by file:'),
-    fixRefused: () => tr('Fix changed nothing, for the reason above.'),
+    fixRefused: () => tr('Fix changed nothing, for the reason below.'),
     fixFailed: (why) => fill(tr('Fix could not run: %s'), why),
     download: () => tr('Download the mended folder (zip)'),
   };
@@ -81,6 +81,10 @@
     if (!Array.isArray(forms)) return count === 1 ? singular : plural;
     return forms[catalog.forms === 1 || count === 1 ? 0 : 1];
   }
+  // A name from a folder as a person can read it: control characters, which
+  // show as nothing or as boxes, each as a question mark, as the checker
+  // shows them.
+  function shown(name) { return String(name).replace(/[\u0000-\u001f\u007f-\u009f]/g, '?'); }
   function fill(text, ...values) {
     let next = 0;
     return text.replace(/%(?:(\d+)\$)?s|%%/g, (match, number) =>
@@ -435,7 +439,7 @@
   // The data the game plays: files null for the sample data built into it;
   // name null for files dropped without their folder.
   let data = { files: null, name: null, mended: false, report: null };
-  const nameOf = (name) => name === null ? T.droppedFiles() : name;
+  const nameOf = (name) => name === null ? T.droppedFiles() : shown(name);
   function dataLabel() {
     if (data.files === null) return null;
     const label = T.folder(nameOf(data.name), data.files.length);
@@ -711,7 +715,9 @@
       if (number !== loadsStarted) return;
       const lines = toldLines(fixed.lines);
       if (!fixed.changed) {
-        data.fix = { lines, refused: true, saying: T.fixRefused };
+        // Its errors only: the changes it would have made were not made.
+        const reasons = lines.filter((line) => / error: /.test(line));
+        data.fix = { lines: reasons.length > 0 ? reasons : lines, refused: true, saying: T.fixRefused };
         lastFix = { result: 'refused', lines };
         showFix();
         say(loadMessage, null);

@@ -25,11 +25,15 @@ self.addEventListener('activate', (event) => {
     .then(() => self.clients.claim()));
 });
 
-// The page's own files from the cache (the page itself for any address in
-// its folder), anything else from the network.
+// The page's own files from the cache, the page itself for its folder's
+// address; anything else, a deeper address too (where the page's relative
+// files would not be found), from the network as without this worker.
 self.addEventListener('fetch', (event) => {
   const request = event.request;
-  if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
+  const url = new URL(request.url);
+  if (request.method !== 'GET' || url.origin !== self.location.origin) return;
+  const folder = new URL(self.registration.scope).pathname;
+  if (request.mode === 'navigate' && url.pathname !== folder && url.pathname !== folder + 'index.html') return;
   event.respondWith(caches.open(Cache)
     .then((cache) => cache.match(request.mode === 'navigate' ? 'index.html' : request, { ignoreSearch: true }))
     .then((cached) => cached || fetch(request)));
