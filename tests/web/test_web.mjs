@@ -440,7 +440,7 @@ for name in os.listdir(folder):
 test('the page in Japanese and in English, by the browser or by its switch', async (t) => {
   const folder = authorsFolder(t);
   for (const [locale, lang, restart, finding, other] of [
-    ['ja-JP', 'ja', '最初から', /^Hero_Status_Info\.txt:1:1: 警告: このフォルダの 13 個のファイルが UTF-8 らしい/, 'en'],
+    ['ja-JP', 'ja', '最初から', /^Hero_Status_Info\.txt:1:1: 警告: このフォルダのファイル 13 個 \(このファイルが最初\) は UTF-8 のようだ/, 'en'],
     ['en-GB', 'en', 'Restart', /^Hero_Status_Info\.txt:1:1: warning: 13 files of this folder look like UTF-8/, 'ja'],
   ]) {
     const page = await open(t, { locale });
