@@ -11,8 +11,6 @@
 
 #include <emscripten.h>
 
-#include <cstdlib>
-
 #include "platform/core/ansi_screen.h"
 #include "platform/core/console.h"
 #include "platform/web/glyphs.h"
@@ -34,15 +32,12 @@ EM_JS(int, page_take_input, (uint8_t* bytes, int capacity), {
 EM_JS(int, page_columns, (), { return Module.pageTerminal.cols; });
 EM_JS(int, page_rows, (), { return Module.pageTerminal.rows; });
 
-// Set when the page has started the game afresh: this run must stop.
-EM_JS(int, page_abandoned, (), { return Module.pageAbandoned ? 1 : 0; });
-
 EM_JS(double, page_now_ms, (), { return performance.now(); });
 
-// Until something is typed or the page starts the game afresh: no timer, so
-// the browser has nothing to do meanwhile.
+// Until something is typed: no timer, so the browser has nothing to do
+// meanwhile. A run the page replaces is ended with its worker, waiting or not.
 EM_ASYNC_JS(void, page_wait_for_input, (), {
-    if (Module.pageInput.length > 0 || Module.pageAbandoned) return;
+    if (Module.pageInput.length > 0) return;
     await new Promise((resolve) => { Module.pageWake = resolve; });
     Module.pageWake = null;
 });
@@ -124,8 +119,6 @@ void Pause(int milliseconds) {
         const double wait = pause_due_ms - now;
         emscripten_sleep(wait > 0 ? static_cast<unsigned>(wait) : 0U);
     }
-    // A run the page has replaced ends here, quietly and at once.
-    if (page_abandoned() != 0) std::_Exit(0);
     // Before the game takes the screen over, keys are dropped as they come,
     // as a terminal drops them.
     if (!console.full_screen) Console_Read_Input(console);

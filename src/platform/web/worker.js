@@ -88,7 +88,6 @@ function runGame(message) {
   const module = {
     pageTerminal: { cols: message.columns, rows: message.rows },
     pageInput: input,
-    pageAbandoned: false,
     // Set while the game waits for a key (console.cpp); the page is told, so
     // tests and the bench can see a quiet game.
     get pageWake() { return wake; },
