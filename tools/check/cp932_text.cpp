@@ -13,11 +13,7 @@ namespace {
 // 0xEC and 0xEF whole, and the gaps between symbol rows) holds none, and the
 // game shows such a pair as ??. The user-defined rows 0xF0 to 0xF9 are
 // characters: they convert to private-use code points.
-struct Trail_Run {
-    uint8_t lead_first, lead_last, trail_first, trail_last;
-};
-
-constexpr Trail_Run Assigned[] = {
+constexpr Pair_Run Assigned[] = {
     {0x81, 0x81, 0x40, 0x7E}, {0x81, 0x81, 0x80, 0xAC}, {0x81, 0x81, 0xB8, 0xBF}, {0x81, 0x81, 0xC8, 0xCE},
     {0x81, 0x81, 0xDA, 0xE8}, {0x81, 0x81, 0xF0, 0xF7}, {0x81, 0x81, 0xFC, 0xFC}, {0x82, 0x82, 0x4F, 0x58},
     {0x82, 0x82, 0x60, 0x79}, {0x82, 0x82, 0x81, 0x9A}, {0x82, 0x82, 0x9F, 0xF1}, {0x83, 0x83, 0x40, 0x7E},
@@ -29,15 +25,7 @@ constexpr Trail_Run Assigned[] = {
     {0xEE, 0xEE, 0xEF, 0xFC}, {0xF0, 0xFB, 0x40, 0xFC}, {0xFC, 0xFC, 0x40, 0x4B},
 };
 
-bool Is_Assigned(uint8_t lead, uint8_t trail) {
-    if (!platform::Is_Cp932_Trail(trail)) return false;  // 0x7F is never a trail byte
-    for (const Trail_Run& run : Assigned) {
-        if (lead >= run.lead_first && lead <= run.lead_last && trail >= run.trail_first && trail <= run.trail_last) {
-            return true;
-        }
-    }
-    return false;
-}
+bool Is_Assigned(uint8_t lead, uint8_t trail) { return In_Runs(Assigned, lead, trail); }
 
 // Any one printable byte will do: only whether there is a glyph counts.
 int Any_Glyph(const uint8_t* in, int in_length, uint8_t* out, int out_capacity) {

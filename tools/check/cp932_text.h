@@ -11,6 +11,25 @@
 
 #include "platform/core/cp932_glyphs.h"
 
+// A block of double-byte pairs: every lead byte from lead_first to lead_last
+// with every trail byte from trail_first to trail_last. Tables of them say
+// which pairs are characters, and which are of ambiguous width.
+struct Pair_Run {
+    uint8_t lead_first, lead_last, trail_first, trail_last;
+};
+
+// Whether the pair is a lead byte and a trail byte within one of the runs.
+template <size_t N>
+constexpr bool In_Runs(const Pair_Run (&runs)[N], uint8_t lead, uint8_t trail) {
+    if (!platform::Is_Cp932_Trail(trail)) return false;  // 0x7F is never a trail byte
+    for (const Pair_Run& run : runs) {
+        if (lead >= run.lead_first && lead <= run.lead_last && trail >= run.trail_first && trail <= run.trail_last) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // What is a character of code page 932 and what is not, by the game's own
 // reading of a screen row: a glyph table in which every well-formed byte or
 // pair has a glyph.

@@ -37,11 +37,7 @@ void Take(Unicode_To_Cp932& table, std::string_view glyph, uint16_t code) {
 // The runs of lead and trail bytes whose characters are of ambiguous width
 // (Unicode's EastAsianWidth.txt, class A), the user-defined rows included:
 // they convert to private-use code points, which are ambiguous too.
-struct Ambiguous_Run {
-    uint8_t lead_first, lead_last, trail_first, trail_last;
-};
-
-constexpr Ambiguous_Run Ambiguous[] = {
+constexpr Pair_Run Ambiguous[] = {
     {0x81, 0x81, 0x4C, 0x4C}, {0x81, 0x81, 0x4E, 0x4E}, {0x81, 0x81, 0x5C, 0x5D}, {0x81, 0x81, 0x61, 0x61},
     {0x81, 0x81, 0x63, 0x68}, {0x81, 0x81, 0x7D, 0x80}, {0x81, 0x81, 0x82, 0x82}, {0x81, 0x81, 0x85, 0x8E},
     {0x81, 0x81, 0x98, 0xA6}, {0x81, 0x81, 0xA8, 0xAB}, {0x81, 0x81, 0xB8, 0xBF}, {0x81, 0x81, 0xC8, 0xC9},
@@ -116,12 +112,4 @@ std::string Code_Point_Name(char32_t code) {
     return "U+" + hex;
 }
 
-bool Is_Ambiguous_Width(uint8_t lead, uint8_t trail) {
-    if (!platform::Is_Cp932_Trail(trail)) return false;
-    for (const Ambiguous_Run& run : Ambiguous) {
-        if (lead >= run.lead_first && lead <= run.lead_last && trail >= run.trail_first && trail <= run.trail_last) {
-            return true;
-        }
-    }
-    return false;
-}
+bool Is_Ambiguous_Width(uint8_t lead, uint8_t trail) { return In_Runs(Ambiguous, lead, trail); }

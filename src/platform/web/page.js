@@ -706,6 +706,17 @@
     return (end < 0 ? lines : lines.slice(0, end)).slice(1, -1);
   }
 
+  // Checked data, loaded or mended, becomes what the page plays: its name and
+  // findings shown, the game started afresh in it, the keys on the field.
+  function play(checked) {
+    data = checked;
+    say(dataName, dataLabel);
+    showFindings(checked.report);
+    say(loadMessage, null);
+    startGame();
+    screenElement.focus({ preventScroll: true });
+  }
+
   async function fixData(number) {
     const before = data;
     say(loadMessage, () => T.fixing(nameOf(before.name)));
@@ -726,13 +737,8 @@
       const files = fixed.files.map(({ name, bytes }) => ({ name, blob: new Blob([bytes]), bytes }));
       const report = await checkData(files);
       if (number !== loadsStarted) return;
-      data = { files, name: before.name, mended: true, report, fix: { lines, refused: false, saying: T.fixed } };
       lastFix = { result: 'mended', lines };
-      say(dataName, dataLabel);
-      showFindings(report);
-      say(loadMessage, null);
-      startGame();
-      screenElement.focus({ preventScroll: true });
+      play({ files, name: before.name, mended: true, report, fix: { lines, refused: false, saying: T.fixed } });
     } catch (error) {
       if (error === Superseded || number !== loadsStarted) return;
       const why = error.message || String(error);
@@ -842,14 +848,9 @@
       if (files.length === 0) throw new Error(T.noFiles());
       const report = await checkData(files);
       if (number !== loadsStarted) return;
-      data = { files, name, mended: false, report, fix: null };
-      say(dataName, dataLabel);
       showLeftOut(leftOut);
-      showFindings(report);
-      say(loadMessage, null);
       lastLoad = { result: 'ok', message: '', name: nameOf(name), files: files.map((f) => f.name), leftOut };
-      startGame();
-      screenElement.focus({ preventScroll: true });
+      play({ files, name, mended: false, report, fix: null });
     } catch (error) {
       if (error === Superseded || number !== loadsStarted) return;
       const why = error.message || String(error);
