@@ -6,30 +6,17 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 // clang-format off
-// The code point of every lead and trail byte pair of code page 932 as the
-// browser decodes Shift-JIS (Windows-31J), -1 where a pair is no character;
-// all in one pass of the decoder, each pair followed by a line feed (which no
-// pair holds), as reading them one at a time would slow the page's start.
-EM_JS(void, page_decode_cp932_pairs, (int32_t* codes, int lead_count, int trail_count), {
-    const leads = [];
-    for (let lead = 0x81; lead <= 0xFC; ++lead) if (lead <= 0x9F || lead >= 0xE0) leads.push(lead);
-    const bytes = new Uint8Array(lead_count * trail_count * 3);
-    let at = 0;
-    for (const lead of leads) {
-        for (let trail = 0x40; trail < 0x40 + trail_count; ++trail) {
-            bytes[at++] = lead;
-            bytes[at++] = trail;
-            bytes[at++] = 0x0A;
-        }
-    }
-    const texts = new TextDecoder("shift_jis").decode(bytes).split("\n");
-    for (let i = 0; i < lead_count * trail_count; ++i) {
-        const text = texts[i];
-        const code = text.codePointAt(0);
-        HEAP32[(codes >> 2) + i] = text.length === 1 && code !== 0xFFFD ? code : -1;
-    }
+// Shift-JIS (Windows-31J) as the browser decodes it, `length` bytes from
+// `bytes`, put into `out` as UTF-8; returns the bytes written. All the pairs
+// are decoded in this one call: the browser's decoder is quick, while going
+// over eleven thousand pairs one at a time in script took much of the
+// page's start.
+EM_JS(int, page_decode_shift_jis, (const uint8_t* bytes, int length, uint8_t* out, int capacity), {
+    const text = new TextDecoder("shift_jis").decode(HEAPU8.subarray(bytes, bytes + length));
+    return new TextEncoder().encodeInto(text, HEAPU8.subarray(out, out + capacity)).written;
 });
 // clang-format on
 
@@ -58,6 +45,44 @@ int Put_Utf8(int code, uint8_t* out, int capacity) {
 
 std::array<int32_t, platform::Lead_Count * platform::Trail_Count> pair_codes;
 
+// The code point of a line of UTF-8 that holds one character, other than
+// the decoder's U+FFFD for bytes that are none; else -1.
+int32_t Code_Of_Line(const uint8_t* line, size_t length) {
+    if (length == 0) return -1;
+    const uint8_t first = line[0];
+    const size_t expected = first < 0x80 ? 1 : first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 0;
+    if (expected != length) return -1;
+    int32_t code = length == 1 ? first : first & (0x3F >> (length - 1));
+    for (size_t i = 1; i < length; ++i) code = (code << 6) | (line[i] & 0x3F);
+    return code == 0xFFFD ? -1 : code;
+}
+
+// Every lead and trail byte pair, each followed by a line feed (which no
+// pair holds) so that each comes out as a line of its own; a pair that is
+// no character comes out as U+FFFD, with its trail byte's own character
+// where that is ASCII.
+void Decode_Pairs() {
+    std::vector<uint8_t> pairs;
+    pairs.reserve(pair_codes.size() * 3);
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!platform::Is_Cp932_Lead(static_cast<uint8_t>(lead))) continue;
+        for (int trail = 0x40; trail < 0x40 + platform::Trail_Count; ++trail) {
+            pairs.insert(pairs.end(), {static_cast<uint8_t>(lead), static_cast<uint8_t>(trail), '\n'});
+        }
+    }
+    // A pair's line takes at most five bytes: U+FFFD, an ASCII character and the line feed.
+    std::vector<uint8_t> text(pair_codes.size() * 5);
+    const int written = page_decode_shift_jis(pairs.data(), static_cast<int>(pairs.size()), text.data(),
+                                              static_cast<int>(text.size()));
+    size_t at = 0;
+    for (int32_t& code : pair_codes) {
+        size_t end = at;
+        while (end < static_cast<size_t>(written) && text[end] != '\n') ++end;
+        code = end < static_cast<size_t>(written) ? Code_Of_Line(text.data() + at, end - at) : -1;
+        at = end + 1;
+    }
+}
+
 int Lead_Index(uint8_t lead) { return lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + (0x9F - 0x81 + 1); }
 
 // The single bytes are ASCII and the half-width katakana (U+FF61 on).
@@ -75,7 +100,7 @@ int Cp932_To_Utf8(const uint8_t* in, int in_length, uint8_t* out, int out_capaci
 }  // namespace
 
 void Fill_Page_Glyphs(platform::Glyph_Table& table) {
-    page_decode_cp932_pairs(pair_codes.data(), platform::Lead_Count, platform::Trail_Count);
+    Decode_Pairs();
     platform::Fill_Glyph_Table(table, Cp932_To_Utf8, platform::Terminal_Charset::Utf8);
 }
 
