@@ -296,6 +296,15 @@ test('a load that fails says so, and the next one works', async (t) => {
   await load(page, dataFolder(t, (f) => placeHero(f, 40, 8)));
   await heroAt(page, [40, 8], 'from the load after the failed one', 5000);
   assert.match(await text(page, '#check-summary'), /\d+ errors?/);
+  // The game's own module: said with the file and the status, and the next start works.
+  const game = /console-rpg\.wasm/;
+  await page.context().route(game, (route) => route.fulfill({ status: 404 }));
+  await page.click('#restart');
+  await page.waitForFunction(() => /console-rpg\.wasm could not be loaded \(404\)/.test(document.getElementById('status').textContent),
+    null, { timeout: 5000 });
+  await page.context().unroute(game);
+  await page.click('#restart');
+  await heroAt(page, [40, 8], 'from the start after the failed one', 5000);
 });
 
 test('a paste of 300 KB reaches the game', async (t) => {

@@ -104,13 +104,10 @@
     return 'en';
   }
 
-  // The first run's worker starts loading at once, while the page is set up.
-  // boot.js started it with the page's head; without it, it starts now.
-  const boot = self.consoleRpgBoot || { worker: null, wasm: null };
-  let firstWorker = boot.worker;
-  if (!firstWorker) {
-    try { firstWorker = new Worker('console-rpg.js'); } catch (error) { /* said when the run starts */ }
-  }
+  // The first run, which boot.js started with the page's head. Without
+  // boot.js, the page's own words stay: its scripts did not run.
+  const boot = self.consoleRpgBoot;
+  if (!boot) return;
 
   const $ = (id) => document.getElementById(id);
   const statusLine = $('status');
@@ -161,34 +158,11 @@
   useLanguage(chosenLanguage());
   setStatus(T.starting);
 
-  // The game's WebAssembly, compiled once while it arrives and shared by every
-  // run; fetched again at the next start if it failed.
-  let compiledGame = null;
-  async function compile(file) {
-    const response = await fetch(file, { credentials: 'same-origin' });
-    if (!response.ok) throw new Error(T.fetchFailed(file, response.status));
-    if ((response.headers.get('Content-Type') || '').startsWith('application/wasm')) return WebAssembly.compileStreaming(response);
-    return WebAssembly.compile(await response.arrayBuffer());
-  }
-  function gameWasm() {
-    if (!compiledGame) {
-      // The compile boot.js began, once; where it failed, a fetch of our own
-      // that says why.
-      const begun = boot.wasm;
-      boot.wasm = null;
-      compiledGame = begun ? begun.catch(() => compile('console-rpg.wasm')) : compile('console-rpg.wasm');
-      compiledGame.catch(() => { compiledGame = null; });
-    }
-    return compiledGame;
-  }
-  gameWasm();
-
   // ---- The screen ----
-  // The game is told this size. The field takes 54 columns and 20 rows; the
-  // missing-file notice has a line of 68 columns. The page shows 54 columns, or
-  // as many as something drawn reaches.
-  const Columns = 68;
-  const Rows = 20;
+  // The game is told the size boot.js gives. The page shows 54 columns, or as
+  // many as something drawn reaches.
+  const Columns = boot.screen.columns;
+  const Rows = boot.screen.rows;
   const FieldColumns = 54;
   const Blank = ' ';
   const SecondHalf = '';  // the second column of a character two columns wide
@@ -388,28 +362,38 @@
     const width = (beside ? main.clientWidth - SideLeastRem * rem - parseFloat(mainStyle.columnGap) : main.clientWidth) - 2;
     const height = window.innerHeight - (box.top + window.scrollY) - below - 2;
     const cell = Math.max(3, Math.min(width / (screen.shownColumns + 1), height / (Rows * 2 + 1)));
-    screenElement.style.setProperty('--columns', String(screen.shownColumns));
-    screenElement.style.setProperty('--cell', (Math.floor(cell * 100) / 100) + 'px');
+    // Set only when it changes, so that a fit that finds all as it was
+    // leaves the page's layout as it is.
+    const fit = { columns: String(screen.shownColumns), cell: (Math.floor(cell * 100) / 100) + 'px' };
+    if (fit.columns !== fitted.columns) screenElement.style.setProperty('--columns', fit.columns);
+    if (fit.cell !== fitted.cell) screenElement.style.setProperty('--cell', fit.cell);
+    fitted = fit;
   }
+  let fitted = { columns: '', cell: '' };
   // Fitted again when the page's width changes, or the header's height (the
-  // status line may wrap); never on a change of the field's own size.
-  let fitting = false;
-  function fitSoon() {
-    if (fitting) return;
-    fitting = true;
-    requestAnimationFrame(() => { fitting = false; fitScreen(); });
-  }
+  // status line may wrap), in the frame that changed them; never on a change
+  // of the field's own size.
   const watched = new Map();
   const resizes = new ResizeObserver((entries) => {
+    let changed = false;
     for (const entry of entries) {
       const size = entry.target.tagName === 'MAIN' ? entry.contentRect.width : entry.contentRect.height;
-      if (watched.get(entry.target) !== size) fitSoon();
+      changed = changed || watched.get(entry.target) !== size;
       watched.set(entry.target, size);
     }
+    if (changed) fitScreen();
   });
   resizes.observe(terminalBox.parentElement);
   resizes.observe(document.querySelector('header'));
-  window.addEventListener('resize', fitSoon);
+  let fitting = false;
+  window.addEventListener('resize', () => {
+    if (fitting) return;
+    fitting = true;
+    requestAnimationFrame(() => { fitting = false; fitScreen(); });
+  });
+  // Fitted now, while the first run starts, rather than in the frame that
+  // shows what it drew first.
+  fitScreen();
   screen.reset();
 
   // ---- Screen readers ----
@@ -488,10 +472,18 @@
     ++counts.started;
     ++counts.live;
     setStatus(T.starting);
-    let worker = firstWorker;
-    firstWorker = null;
+    // The first run is boot.js's, already going, with what it said before
+    // this page listened; any other starts here.
+    let worker = boot.worker;
+    const heard = worker ? boot.heard : [];
+    boot.worker = null;
     try {
-      worker = worker || new Worker('console-rpg.js');
+      if (!worker && data.files === null) {
+        worker = boot.sampleRun();
+      } else if (!worker) {
+        worker = new Worker('console-rpg.js');
+        worker.postMessage({ run: 'game', files: data.files, columns: Columns, rows: Rows });
+      }
     } catch (error) {
       thisRun.freed = true;
       --counts.live;
@@ -515,17 +507,16 @@
       } else if ('exit' in message) {
         finish(thisRun, endSentence(message.exit));
       } else if ('failed' in message) {
-        finish(thisRun, () => T.notStarted(message.failed));
+        const why = message.status ? T.fetchFailed(message.file, message.status) : message.failed;
+        finish(thisRun, () => T.notStarted(why));
       }
     };
     worker.onerror = (event) => {
       event.preventDefault();
       finish(thisRun, () => T.notStarted(event.message || T.workerFailed('console-rpg.js')));
     };
-    worker.postMessage({ run: 'game', files: data.files, columns: Columns, rows: Rows });
-    gameWasm().then((wasm) => {
-      if (!thisRun.freed) worker.postMessage({ wasm });
-    }, (error) => finish(thisRun, () => T.notStarted(error.message)));
+    // What the first run said before this page took it over.
+    for (const event of heard.splice(0)) (event.type === 'error' ? worker.onerror : worker.onmessage)(event);
   }
 
   // ---- Keys, pastes, the pad and swipes ----
@@ -943,13 +934,15 @@
   });
 
   // ---- Offline and installed ----
-  // Once the field is drawn (not before, so it does not slow the start), the
-  // service worker keeps the page for use without the network.
+  // The service worker keeps the page for use without the network. It is
+  // registered a second after the game first draws, not before: installing
+  // it fetches the whole site, which would slow the start.
+  const RegisterAfterMs = 1000;
   let registered = false;
   function afterFirstDraw() {
     if (registered || !('serviceWorker' in navigator)) return;
     registered = true;
-    setTimeout(() => navigator.serviceWorker.register('sw.js').catch(() => {}), 0);
+    setTimeout(() => navigator.serviceWorker.register('sw.js').catch(() => {}), RegisterAfterMs);
   }
 
   // Anything that goes wrong in the page's scripts is said on it.

@@ -9,13 +9,14 @@
 // page's own thread: its files are mounted here as they stand and read in
 // slices when the program reads them.
 //
-// From the page: {run: 'game', files, columns, rows}, then {wasm} (the
-// game's compiled module, shared by every run) and {input} (bytes typed); or
+// From the page: {run: 'game', files, columns, rows} (or the worker's name,
+// for the sample data), then {input} (bytes typed); or
 // {run: 'check' or 'fix', files, language}. `files` is null (the sample data
 // built into the game) or [{name, blob}]; `language` the page's ('en', 'ja').
 // To the page: {write} (bytes drawn), {waiting} (whether the game waits for
 // a key), {report} (the checker's), {fixed} (what --fix said and the files it
-// left), {exit} (the status), {failed} (a message).
+// left), {exit} (the status), {failed} (a message; with the file and the
+// HTTP status where a file could not be fetched).
 
 // A program's way out, exit(), throws Emscripten's ExitStatus through
 // whatever called it. It is how a run ends, not a fault: not reported.
@@ -25,7 +26,8 @@ self.addEventListener('unhandledrejection', (event) => { if (isExit(event.reason
 
 function failed(error) {
   if (isExit(error)) return;
-  self.postMessage({ failed: String((error && error.message) || error) });
+  const { file, status } = error || {};
+  self.postMessage({ failed: String((error && error.message) || error), file, status });
 }
 
 // The folder's files in /data, the working directory, read as the programs
@@ -83,8 +85,6 @@ function inputQueue() {
 function runGame(message) {
   const input = inputQueue();
   let wake = null;
-  let receiveWasm;
-  const wasm = new Promise((resolve) => { receiveWasm = resolve; });
   const module = {
     pageTerminal: { cols: message.columns, rows: message.rows },
     pageInput: input,
@@ -96,8 +96,9 @@ function runGame(message) {
       self.postMessage({ waiting: resolve !== null });
     },
     pageWrite(bytes) { self.postMessage({ write: bytes }, [bytes.buffer]); },
+    // The game's WebAssembly, compiled as it arrived (game_wasm.js).
     instantiateWasm(imports, receive) {
-      wasm.then((compiled) => WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled)))
+      gameWasm.then((compiled) => WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled)))
         .catch(failed);
       return {};
     },
@@ -116,7 +117,6 @@ function runGame(message) {
     printErr() {},
   };
   self.onmessage = (event) => {
-    if (event.data.wasm) receiveWasm(event.data.wasm);
     if (!event.data.input) return;
     input.push(event.data.input);
     if (wake) wake();
@@ -175,13 +175,19 @@ function runFix(message) {
   }).catch(failed);
 }
 
-self.onmessage = (event) => {
+function start(message) {
   try {
-    if (event.data.run === 'game' && typeof createGame === 'function') runGame(event.data);
-    else if (event.data.run === 'check' && typeof createChecker === 'function') runCheck(event.data);
-    else if (event.data.run === 'fix' && typeof createChecker === 'function') runFix(event.data);
-    else failed(new Error('not the program asked for: ' + event.data.run));
+    if (message.run === 'game' && typeof createGame === 'function') runGame(message);
+    else if (message.run === 'check' && typeof createChecker === 'function') runCheck(message);
+    else if (message.run === 'fix' && typeof createChecker === 'function') runFix(message);
+    else failed(new Error('not the program asked for: ' + message.run));
   } catch (error) {
     failed(error);
   }
-};
+}
+self.onmessage = (event) => start(event.data);
+
+// A run of the sample data is asked for in the worker's name, "game
+// COLUMNSxROWS" (boot.js), and starts as soon as this script has run.
+const namedRun = /^game (\d+)x(\d+)$/.exec(self.name);
+if (namedRun) start({ run: 'game', files: null, columns: Number(namedRun[1]), rows: Number(namedRun[2]) });
