@@ -62,12 +62,14 @@ int32_t Code_Of_Line(const uint8_t* line, size_t length) {
 // no character comes out as U+FFFD, with its trail byte's own character
 // where that is ASCII.
 void Decode_Pairs() {
-    std::vector<uint8_t> pairs;
-    pairs.reserve(pair_codes.size() * 3);
+    std::vector<uint8_t> pairs(pair_codes.size() * 3);
+    size_t next = 0;
     for (int lead = 0x81; lead <= 0xFC; ++lead) {
         if (!platform::Is_Cp932_Lead(static_cast<uint8_t>(lead))) continue;
         for (int trail = 0x40; trail < 0x40 + platform::Trail_Count; ++trail) {
-            pairs.insert(pairs.end(), {static_cast<uint8_t>(lead), static_cast<uint8_t>(trail), '\n'});
+            pairs[next++] = static_cast<uint8_t>(lead);
+            pairs[next++] = static_cast<uint8_t>(trail);
+            pairs[next++] = '\n';
         }
     }
     // A pair's line takes at most five bytes: U+FFFD, an ASCII character and the line feed.
