@@ -26,25 +26,36 @@ function percentile(values, share) {
 
 // Navigation start to the first frame after the page shows the hero and the
 // pawn in its text (the field's rows on our page; the terminal's rows in the
-// bare xterm.js page, which says so itself), each load in a fresh context (no cache).
+// bare xterm.js page, which says so itself), each load in a fresh context (no
+// cache). The time is logged to the console rather than read from the page:
+// playwright's waitForFunction and evaluate put a script of their own into
+// the page (some 20 ms of its thread) once it has loaded, which fell inside
+// the load of a page whose field is drawn after that, as ours is by its worker,
+// and outside the bare page's.
+const DrawnMark = 'field drawn at ';
 async function pageLoad(browser, url, loads, watch) {
   const times = [];
   for (let i = 0; i < loads; ++i) {
     const context = await browser.newContext();
-    if (watch) await context.addInitScript(([hero, pawn]) => {
+    if (watch) await context.addInitScript(([hero, pawn, mark]) => {
       const observer = new MutationObserver(() => {
         const rows = document.querySelectorAll('#screen .row');
-        if (window.fieldDrawnMs === undefined && rows.length > 8 && rows[8].textContent.includes(hero) && rows[3].textContent.includes(pawn)) {
+        if (rows.length > 8 && rows[8].textContent.includes(hero) && rows[3].textContent.includes(pawn)) {
           observer.disconnect();
-          requestAnimationFrame(() => { window.fieldDrawnMs = performance.now(); });
+          requestAnimationFrame(() => console.log(mark + performance.now()));
         }
       });
       observer.observe(document, { childList: true, subtree: true, characterData: true });
-    }, [HERO, PAWN]);
+    }, [HERO, PAWN, DrawnMark]);
     const page = await context.newPage();
-    await page.goto(url);
-    await page.waitForFunction(() => window.fieldDrawnMs !== undefined);
-    times.push(await page.evaluate(() => window.fieldDrawnMs));
+    const drawn = new Promise((resolve) => page.on('console', (message) => {
+      if (message.text().startsWith(DrawnMark)) resolve(Number(message.text().slice(DrawnMark.length)));
+    }));
+    await page.goto(url, { waitUntil: 'commit' });
+    let timer;
+    const late = new Promise((resolve, reject) => { timer = setTimeout(() => reject(new Error(`${url}: no field after 10 s`)), 10000); });
+    times.push(await Promise.race([drawn, late]));
+    clearTimeout(timer);
     await context.close();
   }
   return times;
@@ -67,7 +78,7 @@ term.unicode.register({ version: 'cp932', wcwidth: (c) => c < 0x20 ? 0 : c < 0x7
 term.unicode.activeVersion = 'cp932';
 term.open(document.getElementById('terminal'));
 term.write(${JSON.stringify(rows.map((row, y) => `\x1b[${y + 1};1H${row}`).join(''))},
-  () => requestAnimationFrame(() => { window.fieldDrawnMs = performance.now(); }));
+  () => requestAnimationFrame(() => console.log(${JSON.stringify(DrawnMark)} + performance.now())));
 `);
 }
 
