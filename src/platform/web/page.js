@@ -104,10 +104,8 @@
     return 'en';
   }
 
-  // The first run, which boot.js started with the page's head. Without
-  // boot.js, the page's own words stay: its scripts did not run.
+  // The first run, which boot.js started with the page's head.
   const boot = self.consoleRpgBoot;
-  if (!boot) return;
 
   const $ = (id) => document.getElementById(id);
   const statusLine = $('status');
@@ -157,6 +155,10 @@
   languageChoice.hidden = Languages.length < 2;
   useLanguage(chosenLanguage());
   setStatus(T.starting);
+  if (!boot) {
+    setStatus(() => T.notStarted(T.workerFailed('boot.js')));
+    return;
+  }
 
   // ---- The screen ----
   // The game is told the size boot.js gives. The page shows 54 columns, or as
