@@ -465,6 +465,10 @@
     return stop ? () => T.endedAt(status, stop.file, stop.why) : () => T.endedStatus(status);
   }
 
+  // The game's WebAssembly, compiled by the first run that had to, and given
+  // to every run after it: one module for all, rather than one each.
+  let gameModule = null;
+
   // A fresh run: the one on the screen ends and its worker goes, with all it
   // held; the last screen of a run that ended stays until the new one draws.
   function startGame() {
@@ -480,11 +484,11 @@
     const heard = worker ? boot.heard : [];
     boot.worker = null;
     try {
-      if (!worker && data.files === null) {
+      if (!worker && data.files === null && gameModule === null) {
         worker = boot.sampleRun();
       } else if (!worker) {
         worker = new Worker('console-rpg.js');
-        worker.postMessage({ run: 'game', files: data.files, columns: Columns, rows: Rows });
+        worker.postMessage({ run: 'game', files: data.files, columns: Columns, rows: Rows, wasm: gameModule });
       }
     } catch (error) {
       thisRun.freed = true;
@@ -494,8 +498,9 @@
     }
     thisRun.worker = worker;
     worker.onmessage = (event) => {
-      if (run !== thisRun) return;
       const message = event.data;
+      if (message.wasm) gameModule = gameModule || message.wasm;
+      if (run !== thisRun) return;
       if (message.write) {
         if (!thisRun.drawn) {
           thisRun.drawn = true;

@@ -9,12 +9,14 @@
 // page's own thread: its files are mounted here as they stand and read in
 // slices when the program reads them.
 //
-// From the page: {run: 'game', files, columns, rows} (or the worker's name,
-// for the sample data), then {input} (bytes typed); or
+// From the page: {run: 'game', files, columns, rows, wasm} (or the worker's
+// name, for the sample data), then {input} (bytes typed); or
 // {run: 'check' or 'fix', files, language}. `files` is null (the sample data
-// built into the game) or [{name, blob}]; `language` the page's ('en', 'ja').
-// To the page: {write} (bytes drawn), {waiting} (whether the game waits for
-// a key), {report} (the checker's), {fixed} (what --fix said and the files it
+// built into the game) or [{name, blob}]; `wasm` the game's compiled module,
+// or null where the page has none yet; `language` the page's ('en', 'ja').
+// To the page: {wasm} (the module this run compiled), {write} (bytes drawn),
+// {waiting} (whether the game waits for a key), {report} (the checker's),
+// {fixed} (what --fix said and the files it
 // left), {exit} (the status), {failed} (a message; with the file and the
 // HTTP status where a file could not be fetched).
 
@@ -96,10 +98,15 @@ function runGame(message) {
       self.postMessage({ waiting: resolve !== null });
     },
     pageWrite(bytes) { self.postMessage({ write: bytes }, [bytes.buffer]); },
-    // The game's WebAssembly, compiled as it arrived (game_wasm.js).
+    // The game's WebAssembly: the page's, compiled by an earlier run, or
+    // one compiled here (game_wasm.js), which goes to the page for the runs
+    // after this one, so that all share one.
     instantiateWasm(imports, receive) {
-      gameWasm.then((compiled) => WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled)))
-        .catch(failed);
+      const compiled = message.wasm ? Promise.resolve(message.wasm) : gameWasm || compileGame();
+      compiled.then((wasm) => WebAssembly.instantiate(wasm, imports).then((instance) => {
+        if (!message.wasm) self.postMessage({ wasm });
+        receive(instance, wasm);
+      })).catch(failed);
       return {};
     },
     onRuntimeInitialized() {
