@@ -16,9 +16,9 @@
 // or null where the page has none yet; `language` the page's ('en', 'ja').
 // To the page: {wasm} (the module this run compiled), {write} (bytes drawn),
 // {waiting} (whether the game waits for a key), {report} (the checker's),
-// {fixed} (what --fix said and the files it
-// left), {exit} (the status), {failed} (a message; with the file and the
-// HTTP status where a file could not be fetched).
+// {fixed} (what --fix said and the files it left), {exit} (the status),
+// {failed} (a message; with the file and the HTTP status where a file could
+// not be fetched).
 
 // A program's way out, exit(), throws Emscripten's ExitStatus through
 // whatever called it. It is how a run ends, not a fault: not reported.
