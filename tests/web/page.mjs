@@ -158,6 +158,22 @@ export async function drop(page, paths) {
 
 // The resident memory (bytes) of the browser's renderer processes, after a
 // full garbage collection in `page`.
+// The longest the page's thread went without running a 5 ms timer, from
+// the call on: a function that reads it.
+export async function watchTimerGaps(page) {
+  await page.evaluate(() => {
+    window.timerGaps = { last: performance.now(), longest: 0 };
+    const tick = () => {
+      const now = performance.now();
+      window.timerGaps.longest = Math.max(window.timerGaps.longest, now - window.timerGaps.last);
+      window.timerGaps.last = now;
+      setTimeout(tick, 5);
+    };
+    tick();
+  });
+  return () => page.evaluate(() => window.timerGaps.longest);
+}
+
 export async function rendererMemory(browser, page) {
   const session = await page.context().newCDPSession(page);
   await session.send('HeapProfiler.collectGarbage');
