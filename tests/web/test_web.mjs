@@ -194,16 +194,25 @@ test('the keyboard alone: Tab leaves the field, every control is reached and wor
 });
 
 test('the pawn chases every 140 ms', async (t) => {
-  const page = await open(t);
+  // Without the service worker, whose install a second after the first draw
+  // would fetch the whole site while the steps are timed.
+  const page = await open(t, { serviceWorkers: 'block' });
   await fieldShown(page);
   await startPawnSteps(page, 3, 8);  // every step from its start to the hero
   await load(page, dataFolder(t, (f) => placeHero(f, 24, 3)));
   const times = await pawnSteps(page);
-  const gaps = times.slice(1).map((time, i) => time - times[i]).sort((a, b) => a - b);
-  const median = gaps[gaps.length >> 1];
-  // The pauses keep one cadence: 140.0 here, where pauses each ending a little
-  // late make 145 to 148.
-  assert.ok(Math.abs(median - 140) <= 4, `steps ${gaps.map(Math.round)} ms apart, median ${median.toFixed(1)}`);
+  // Again after Restart, whose first change is the pawn put back at its start.
+  await startPawnSteps(page, 3, 9);
+  await page.click('#restart');
+  const again = (await pawnSteps(page)).slice(1);
+  const gaps = [times, again].flatMap((steps) => steps.slice(1).map((time, i) => time - steps[i]));
+  // A step more than a whole pause late is the machine holding the worker up,
+  // which the game does not make up for. The rest keep one cadence: 140.0
+  // here, where pauses each ending a little late make about 145.
+  const steady = gaps.filter((gap) => gap < 150).sort((a, b) => a - b);
+  const median = steady[steady.length >> 1];
+  assert.ok(steady.length >= gaps.length / 2 && Math.abs(median - 140) <= 3,
+    `steps ${gaps.map(Math.round)} ms apart, median ${median?.toFixed(1)} of those under 150`);
 });
 
 test('a short map line: the warning at its place, the shifted map played, the list new on the next load', async (t) => {
